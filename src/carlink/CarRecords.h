@@ -1,0 +1,70 @@
+#pragma once
+// The Car Computer's records as the program keeps them: the bytes as received,
+// with the six calendar bytes decoded in place (plain numbers, year since 1900).
+// Multi-byte fields are little-endian.
+
+#include "LinkConstants.h"
+
+#include <cstdint>
+#include <ctime>
+
+int bcdToBin(unsigned char bcd);
+unsigned char binToBcd(unsigned int value);
+
+// Decodes the six calendar bytes (sec, min, hour, day, month, year) in place and
+// returns the time stamp in seconds (mktime, local time zone). The other members
+// of `base` (its daylight-saving flag above all) fill the rest of the calendar time.
+time_t decodeCalendar(unsigned char* calendar, const struct tm& base);
+
+// mktime of calendar bytes that are already decoded.
+time_t calendarSeconds(const unsigned char* calendar, const struct tm& base);
+
+struct Data
+{
+    unsigned char bytes[carlink::dataRecordSize] = {};
+
+    std::uint16_t magic() const { return u16(0); }
+    int sec() const { return bytes[2]; }
+    int min() const { return bytes[3]; }
+    int hour() const { return bytes[4]; }
+    int day() const { return bytes[5]; }
+    int month() const { return bytes[6]; }   // 1-12
+    int year() const { return bytes[7]; }    // years since 1900 once decoded
+    std::uint16_t voltage() const { return u16(8); }
+    std::uint16_t current() const { return u16(10); }
+    std::uint16_t charge1() const { return u16(12); }
+    std::uint16_t charge2() const { return u16(14); }
+    std::uint16_t speed() const { return u16(16); }
+    std::uint16_t throttle() const { return u16(20); }
+    std::uint8_t temperature() const { return bytes[22]; }
+    std::uint8_t battery() const { return bytes[23]; }
+    std::uint16_t motorSpeed() const { return u16(24); }
+
+    time_t decode(const struct tm& base) { return decodeCalendar(bytes + 2, base); }
+    time_t seconds(const struct tm& base) const { return calendarSeconds(bytes + 2, base); }
+
+private:
+    std::uint16_t u16(int at) const { return std::uint16_t(bytes[at] | bytes[at + 1] << 8); }
+};
+
+struct Directory
+{
+    unsigned char bytes[carlink::directoryRecordSize] = {};
+
+    std::uint16_t magic() const { return std::uint16_t(bytes[0] | bytes[1] << 8); }
+    int sec() const { return bytes[2]; }
+    int min() const { return bytes[3]; }
+    int hour() const { return bytes[4]; }
+    int day() const { return bytes[5]; }
+    int month() const { return bytes[6]; }
+    int year() const { return bytes[7]; }
+    // A year byte of 0, as received, marks an empty directory slot.
+    bool isEmptySlot() const { return bytes[7] == 0; }
+    std::int32_t dataPosition() const
+    {
+        return std::int32_t(std::uint32_t(bytes[8]) | std::uint32_t(bytes[9]) << 8 |
+                            std::uint32_t(bytes[10]) << 16 | std::uint32_t(bytes[11]) << 24);
+    }
+
+    time_t decode(const struct tm& base) { return decodeCalendar(bytes + 2, base); }
+};
