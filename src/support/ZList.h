@@ -102,10 +102,11 @@ public:
             remove(pos);
     }
 
-    // Removes the element at pos; pos moves on to the following node.
+    // Removes the element at pos; pos moves on to the following node. The end
+    // position (and so an empty list) is left alone.
     virtual void remove(ZListPos& pos)
     {
-        if (elements == 0)
+        if (elements == 0 || pos.node == head)
             return;
         ZListLink* link = pos.node;
         pos.node = link->next;

@@ -278,8 +278,15 @@ ZString& ZString::padTo(int width)
     if (!d)
         return *this;
     unshare();
-    while (length() < width)
-        *this = *this + " ";
+    // One blank at a time, each a change of its own, but appended in place so
+    // that wide padding does not copy the text once per blank.
+    while (d && length() < width) {
+        const int len = length();
+        d->setUsed(len + 2);
+        d->data[len] = ' ';
+        d->data[len + 1] = '\0';
+        changed();
+    }
     changed();
     return *this;
 }

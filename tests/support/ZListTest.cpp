@@ -108,6 +108,11 @@ TEST(ZList, RemoveMovesToFollowingNode)
     EXPECT_TRUE(list.isEnd(pos));
     EXPECT_EQ(list.count(), 1);
 
+    ZListPos end = list.posAt(1);
+    list.remove(end);  // the end position names no element
+    EXPECT_TRUE(list.isEnd(end));
+    EXPECT_EQ(contents(list), std::vector<int>{1});
+
     ZList<int> empty;
     ZListPos at;
     empty.start(at);

@@ -289,6 +289,15 @@ TEST(ZString, TruncatePadAndChop)
     }
 }
 
+TEST(ZString, WidePaddingKeepsTextAndCountsEachBlank)
+{
+    CountingString s("x");
+    s.padTo(100000);
+    ASSERT_EQ(s.length(), 100000);
+    EXPECT_EQ(std::string(s.cStr()), "x" + std::string(99999, ' '));
+    EXPECT_EQ(s.changes, 100000);
+}
+
 TEST(ZString, GrowsAfterTruncation)
 {
     ZString s("abcdefghijklmnopqrstuvwxyz");
