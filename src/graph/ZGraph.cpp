@@ -1,0 +1,336 @@
+#include "ZGraph.h"
+
+#include "ZGraphPlot.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPalette>
+#include <QPen>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+bool isAutomatic(double a, double b)
+{
+    return a == 0 && b == 0;
+}
+
+// A requested index, truncated; negative, NaN and huge requests are kept
+// inside what the painting can index.
+unsigned toIndex(double v)
+{
+    if (!(v > 0))
+        return 0;
+    if (v >= INT_MAX)
+        return INT_MAX;
+    return static_cast<unsigned>(v);
+}
+
+// Truncates a coordinate to a pixel. Values far beyond the widget (a fixed
+// range much narrower than the data) are pinned where the int conversion is
+// still defined; they are clipped either way.
+int toPixel(double v)
+{
+    constexpr double limit = 1e6;
+    if (!(v > -limit))
+        return -static_cast<int>(limit);
+    if (v > limit)
+        return static_cast<int>(limit);
+    return static_cast<int>(v);
+}
+
+QString toQString(const ZString& s)
+{
+    return QString::fromLatin1(s.cStr());
+}
+
+} // namespace
+
+ZGraph::ZGraph(QWidget* parent)
+    : QFrame(parent),
+      xRangeStart(0),
+      xRangeEnd(0),
+      yRangeMin(0),
+      yRangeMax(0),
+      yMin(0),
+      xEnd(0),
+      xStart(0),
+      yMax(0),
+      xGrid(0),
+      yGrid(0),
+      yAxisLabel(nullptr),
+      corner(nullptr),
+      xAxisLabel(nullptr),
+      plotBox(nullptr),
+      plot(nullptr),
+      traceColor(Qt::blue),
+      shownRangesStale(false)
+{
+    setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+
+    yAxisLabel = new AxisLabel(this, this);
+    yAxisLabel->setFixedWidth(defaultYLabelWidth);
+    plotBox = new QFrame(this);
+    plotBox->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    corner = new QWidget(this);
+    corner->setObjectName("corner");
+    corner->setFixedHeight(0);
+    xAxisLabel = new AxisLabel(this, this);
+    xAxisLabel->setFixedHeight(0);
+
+    grid->addWidget(yAxisLabel, 0, 0);
+    grid->addWidget(plotBox, 0, 1);
+    grid->addWidget(corner, 1, 0);
+    grid->addWidget(xAxisLabel, 1, 1);
+
+    plot = new ZGraphPlot(plotBox, this);
+    auto* box = new QHBoxLayout(plotBox);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(0);
+    box->addWidget(plot);
+
+    QPalette palette = plot->palette();
+    palette.setColor(QPalette::All, plot->backgroundRole(), Qt::white);
+    plot->setPalette(palette);
+}
+
+ZGraph::~ZGraph() = default;
+
+// The plot area paints opaquely, so an update of the graph alone would leave
+// it as it was: Qt repaints only what the children do not cover.
+void ZGraph::scheduleRepaint()
+{
+    update();
+    plot->update();
+}
+
+void ZGraph::setData(const std::vector<float>& samples)
+{
+    data = samples;
+    shownRangesStale = true;
+    scheduleRepaint();
+}
+
+void ZGraph::getData(std::vector<float>& samples) const
+{
+    samples = data;
+}
+
+void ZGraph::setXLabel(const ZString& title)
+{
+    xLabel = title;
+    // Without a title the bottom row collapses.
+    corner->setFixedHeight(0);
+    xAxisLabel->setFixedHeight(xLabel.length() == 0 ? 0 : xAxisLabelHeight);
+    scheduleRepaint();
+}
+
+void ZGraph::setYLabel(const ZString& title)
+{
+    yLabel = title;
+    scheduleRepaint();
+}
+
+void ZGraph::setXRange(double start, double end)
+{
+    xRangeStart = start;
+    xRangeEnd = end;
+    shownRangesStale = true;
+    scheduleRepaint();
+}
+
+void ZGraph::setYRange(double min, double max)
+{
+    yRangeMin = min;
+    yMin = min;
+    yRangeMax = max;
+    yMax = max;
+    shownRangesStale = true;
+    scheduleRepaint();
+}
+
+void ZGraph::getXRange(double& start, double& end) const
+{
+    start = xStart;
+    end = xEnd;
+}
+
+void ZGraph::setGrid(int xDivisions, int yDivisions)
+{
+    xGrid = xDivisions;
+    yGrid = yDivisions;
+    scheduleRepaint();
+}
+
+void ZGraph::setYLabelWidth(int width)
+{
+    yAxisLabel->setFixedWidth(width);
+}
+
+void ZGraph::clear()
+{
+    // An empty painting leaves the ranges shown as they were, so the labels
+    // need no repaint.
+    data.clear();
+    plot->update();
+}
+
+AxisLabel::Texts ZGraph::xAxisTexts() const
+{
+    return AxisLabel::horizontalTexts(xStart, xEnd, xLabel);
+}
+
+AxisLabel::Texts ZGraph::yAxisTexts() const
+{
+    return AxisLabel::verticalTexts(yMin, yMax, yLabel);
+}
+
+// The ranges shown change only with samples present; a fixed vertical range
+// was stored by setYRange.
+void ZGraph::settleShownRanges()
+{
+    if (!shownRangesStale || data.empty())
+        return;
+    shownRangesStale = false;
+
+    if (isAutomatic(yRangeMin, yRangeMax)) {
+        float low = data.front();
+        float high = low;
+        for (float v : data) {
+            if (v > high)
+                high = v;
+            if (v < low)
+                low = v;
+        }
+        yMin = low;
+        yMax = high;
+    }
+
+    unsigned start = 0;
+    unsigned end = static_cast<unsigned>(data.size() - 1);
+    if (!isAutomatic(xRangeStart, xRangeEnd)) {
+        start = toIndex(xRangeStart);
+        end = std::max(start, toIndex(xRangeEnd));
+    }
+    xStart = start;
+    xEnd = end;
+}
+
+void ZGraph::redraw(QPainter& painter)
+{
+    drawTrace(painter);
+    drawGrid(painter);
+}
+
+void ZGraph::drawTrace(QPainter& painter)
+{
+    const int w = plot->width();
+    const int h = plot->height();
+    painter.fillRect(plot->rect(), plot->palette().color(plot->backgroundRole()));
+    if (data.empty())
+        return;
+    settleShownRanges();
+
+    // The range's minimum lands on row h - 2 and its maximum on row 2.
+    const double low = isAutomatic(yRangeMin, yRangeMax) ? yMin : yRangeMin;
+    const double high = isAutomatic(yRangeMin, yRangeMax) ? yMax : yRangeMax;
+    double scale = 0;
+    double offset = h - 2;
+    if (high != low) {
+        scale = (h - 4) / (high - low);
+        offset = (h - 2) + low * scale;
+    }
+
+    // Sample `start` sits on the left edge and index `end` at x = w; the
+    // newest sample of a full window is drawn too.
+    const size_t count = data.size();
+    const size_t start = static_cast<size_t>(xStart);
+    const size_t end = static_cast<size_t>(xEnd);
+    const double xScale = end > start ? static_cast<double>(w) / static_cast<double>(end - start) : 0.0;
+
+    points.clear();
+    for (size_t k = start; k <= end && k < count; ++k) {
+        const double x = static_cast<double>(k - start) * xScale;
+        points.emplace_back(toPixel(x), toPixel(offset - data[k] * scale));
+    }
+    // Indexes past the last sample all give (0, 0): the line runs to the
+    // top-left corner. Two such points draw what any number of them draws.
+    if (end >= count) {
+        points.emplace_back(0, 0);
+        if (end - std::max(start, count) >= 1)
+            points.emplace_back(0, 0);
+    }
+
+    painter.setPen(QPen(traceColor, 0));
+    painter.drawPolyline(points.data(), static_cast<int>(points.size()));
+}
+
+void ZGraph::drawGrid(QPainter& painter)
+{
+    const int w = plot->width();
+    const int h = plot->height();
+    QPen pen(Qt::black, 0);
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+
+    // No lines on the edges; negative counts draw nothing rather than never
+    // reaching the far edge.
+    if (xGrid > 0) {
+        const double step = static_cast<double>(w) / xGrid;
+        for (double x = step; x < w; x += step)
+            painter.drawLine(static_cast<int>(x), 0, static_cast<int>(x), h);
+    }
+    if (yGrid > 0) {
+        const double step = static_cast<double>(h) / yGrid;
+        for (double y = step; y < h; y += step)
+            painter.drawLine(0, static_cast<int>(y), w, static_cast<int>(y));
+    }
+}
+
+void ZGraph::drawLabels(AxisLabel* label, QPainter& painter)
+{
+    settleShownRanges();
+    painter.setPen(QPen(Qt::blue, 0));
+    if (label == xAxisLabel)
+        drawHorizontalLabel(painter);
+    else if (label == yAxisLabel)
+        drawVerticalLabel(painter);
+}
+
+// Qt has painted the graph's background below the labels already, so they
+// only draw their lines and texts.
+void ZGraph::drawHorizontalLabel(QPainter& painter)
+{
+    if (xLabel.length() == 0)
+        return;
+    const int w = xAxisLabel->width();
+    const int h = xAxisLabel->height();
+    const AxisLabel::Texts texts = xAxisTexts();
+    painter.drawLine(2, 0, 2, 6);
+    painter.drawText(QRect(8, 0, w - 16, h), Qt::AlignLeft, toQString(texts.low));
+    painter.drawLine(w - 3, 0, w - 3, 6);
+    painter.drawText(QRect(8, 0, w - 16, h), Qt::AlignRight, toQString(texts.high));
+    painter.drawText(QRect(0, 0, w, h), Qt::AlignHCenter | Qt::AlignVCenter, toQString(texts.title));
+}
+
+void ZGraph::drawVerticalLabel(QPainter& painter)
+{
+    if (yLabel.length() == 0)
+        return;
+    const int w = yAxisLabel->width();
+    const int h = yAxisLabel->height();
+    const AxisLabel::Texts texts = yAxisTexts();
+    painter.drawLine(w - 5, 2, w, 2);
+    painter.drawText(QRect(0, 3, w, 16), Qt::AlignLeft, toQString(texts.high));
+    painter.drawLine(w - 5, h - 3, w, h - 3);
+    painter.drawText(QRect(0, h - 16, w, h), Qt::AlignLeft, toQString(texts.low));
+    painter.drawText(QRect(0, static_cast<int>(h * 0.5 - 8), w, static_cast<int>(h * 0.5 + 8)),
+                     Qt::AlignLeft, toQString(texts.title));
+}

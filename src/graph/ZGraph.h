@@ -1,0 +1,101 @@
+#pragma once
+// A widget that plots one series of samples against the sample index: a white
+// plot area with the trace and an optional dotted grid, the value axis label on
+// its left and the index axis label below it.
+//
+// A requested range whose two ends are both exactly 0 is automatic: the graph
+// then shows all samples and their extremes. Any other pair is fixed.
+
+#include "AxisLabel.h"
+#include "ZString.h"
+
+#include <QColor>
+#include <QFrame>
+#include <QPoint>
+
+#include <vector>
+
+class QPainter;
+class ZGraphPlot;
+
+class ZGraph : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit ZGraph(QWidget* parent = nullptr);
+    ~ZGraph() override;
+
+    // Setters schedule one repaint of the whole graph; several before the event
+    // loop runs are painted together.
+    void setData(const std::vector<float>& samples);
+    void getData(std::vector<float>& samples) const;
+    void setXLabel(const ZString& title);
+    void setYLabel(const ZString& title);
+    // Indexes are truncated to whole samples; start below end.
+    void setXRange(double start, double end);
+    // A fixed range shows its bounds on the value axis at once.
+    void setYRange(double min, double max);
+    // The horizontal range last shown, not the one requested: 0 and 0 until the
+    // graph has been painted with samples.
+    void getXRange(double& start, double& end) const;
+    // Divisions across the width and down the height; 0 draws no lines.
+    void setGrid(int xDivisions, int yDivisions);
+    void setYLabelWidth(int width);
+
+    // What the two axis labels draw for the ranges last shown.
+    AxisLabel::Texts xAxisTexts() const;
+    AxisLabel::Texts yAxisTexts() const;
+
+    ZGraphPlot* plotArea() const { return plot; }
+    AxisLabel* xAxis() const { return xAxisLabel; }
+    AxisLabel* yAxis() const { return yAxisLabel; }
+
+    // Painting, run by the paint events of the plot area (redraw: trace, then
+    // grid over it) and of each axis label (drawLabels: that label's part).
+    void redraw(QPainter& painter);
+    void drawTrace(QPainter& painter);
+    void drawGrid(QPainter& painter);
+    void drawLabels(AxisLabel* label, QPainter& painter);
+
+    // Pixel height of the index axis label while it has a title.
+    static constexpr int xAxisLabelHeight = 16;
+    static constexpr int defaultYLabelWidth = 100;
+
+public slots:
+    // Forgets the samples; ranges, titles and grid stay.
+    void clear();
+
+private:
+    void scheduleRepaint();
+    void settleShownRanges();
+    void drawHorizontalLabel(QPainter& painter);
+    void drawVerticalLabel(QPainter& painter);
+
+    double xRangeStart;
+    double xRangeEnd;
+    double yRangeMin;
+    double yRangeMax;
+    // The ranges last shown, which the axis labels print.
+    double yMin;
+    double xEnd;
+    double xStart;
+    double yMax;
+    ZString xLabel;
+    ZString yLabel;
+    std::vector<float> data;
+    int xGrid;
+    int yGrid;
+    AxisLabel* yAxisLabel;
+    QWidget* corner;
+    AxisLabel* xAxisLabel;
+    QFrame* plotBox;
+    ZGraphPlot* plot;
+    std::vector<QPoint> points;  // kept so that a painting reuses its storage
+    QColor traceColor;
+
+    // The plot area and the labels paint in separate paint events, in an order
+    // Qt chooses; whichever paints first after a change settles the ranges
+    // shown, so all three show the same ones.
+    bool shownRangesStale;
+};

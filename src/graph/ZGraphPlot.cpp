@@ -1,0 +1,20 @@
+#include "ZGraphPlot.h"
+
+#include "ZGraph.h"
+
+#include <QPainter>
+
+ZGraphPlot::ZGraphPlot(QWidget* parent, ZGraph* graph)
+    : QWidget(parent), graph(graph)
+{
+    // Every painting fills the whole area, so Qt need not paint what lies below.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// A resize brings a paint event of the whole area with it, so painting here is
+// all that resizing needs too.
+void ZGraphPlot::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    graph->redraw(painter);
+}

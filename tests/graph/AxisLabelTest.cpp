@@ -1,0 +1,51 @@
+// The texts the axis labels draw.
+#include "AxisLabel.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct NumberCase
+{
+    double value;
+    const char* right;  // vertical label, and the horizontal label's end
+    const char* left;   // horizontal label's start
+};
+
+const NumberCase numberCases[] = {
+    {2047, "        2047", "2047        "},
+    {0, "           0", "0           "},
+    {12.5, "        12.5", "12.5        "},
+    {-5, "          -5", "-5          "},
+    {1234567, " 1.23457e+06", "1.23457e+06 "},
+    {0.000123456789, " 0.000123457", "0.000123457 "},
+    {-1e-10, "      -1e-10", "-1e-10      "},
+};
+
+} // namespace
+
+TEST(AxisLabelTexts, NumbersTakeTwelveCharacters)
+{
+    for (const NumberCase& c : numberCases) {
+        SCOPED_TRACE(c.value);
+        const AxisLabel::Texts vertical = AxisLabel::verticalTexts(c.value, c.value, "t");
+        EXPECT_STREQ(vertical.low.cStr(), c.right);
+        EXPECT_STREQ(vertical.high.cStr(), c.right);
+        const AxisLabel::Texts horizontal = AxisLabel::horizontalTexts(c.value, c.value, "t");
+        EXPECT_STREQ(horizontal.low.cStr(), c.left);
+        EXPECT_STREQ(horizontal.high.cStr(), c.right);
+    }
+}
+
+TEST(AxisLabelTexts, EndsAndTitleKeepTheirPlaces)
+{
+    const AxisLabel::Texts vertical = AxisLabel::verticalTexts(-3, 8, "Voltage");
+    EXPECT_STREQ(vertical.low.cStr(), "          -3");
+    EXPECT_STREQ(vertical.high.cStr(), "           8");
+    EXPECT_STREQ(vertical.title.cStr(), "Voltage");
+
+    const AxisLabel::Texts horizontal = AxisLabel::horizontalTexts(0, 2047, "");
+    EXPECT_STREQ(horizontal.low.cStr(), "0           ");
+    EXPECT_STREQ(horizontal.high.cStr(), "        2047");
+    EXPECT_EQ(horizontal.title.length(), 0);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// A graph shown on the offscreen platform with a plot area of a chosen size,
+// and helpers to read what it painted.
+
+#include "ZGraph.h"
+#include "ZGraphPlot.h"
+
+#include <QImage>
+#include <QRgb>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+inline constexpr QRgb blue = 0xff0000ff;
+inline constexpr QRgb black = 0xff000000;
+inline constexpr QRgb white = 0xffffffff;
+
+class GraphFixture : public ::testing::Test
+{
+protected:
+    static constexpr int plotWidth = 200;
+    static constexpr int plotHeight = 104;
+
+    void SetUp() override
+    {
+        graph.plotArea()->setFixedSize(plotWidth, plotHeight);
+        graph.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&graph));
+    }
+
+    // Paints the plot area afresh with the graph's current state.
+    QImage plotImage() { return graph.plotArea()->grab().toImage(); }
+
+    static int countInColumn(const QImage& image, int x, QRgb colour)
+    {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            n += image.pixel(x, y) == colour;
+        return n;
+    }
+
+    static int countInRow(const QImage& image, int y, QRgb colour)
+    {
+        int n = 0;
+        for (int x = 0; x < image.width(); ++x)
+            n += image.pixel(x, y) == colour;
+        return n;
+    }
+
+    static int count(const QImage& image, QRgb colour)
+    {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            n += countInRow(image, y, colour);
+        return n;
+    }
+
+    ZGraph graph;
+};

@@ -1,0 +1,215 @@
+// What the graph remembers and what its labels show: ranges, titles, layout.
+#include "GraphFixture.h"
+
+#include "AxisLabel.h"
+
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+
+#include <cstring>
+
+namespace {
+
+std::vector<float> ramp(int n)
+{
+    std::vector<float> v(n);
+    for (int i = 0; i < n; ++i)
+        v[i] = static_cast<float>(i);
+    return v;
+}
+
+void expectText(const ZString& actual, const char* expected)
+{
+    EXPECT_STREQ(actual.cStr(), expected);
+}
+
+} // namespace
+
+TEST_F(GraphFixture, RangeShownIsSettledByPainting)
+{
+    double start = -1, end = -1;
+    graph.setData(ramp(10));
+    graph.getXRange(start, end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, 0);
+
+    plotImage();
+    graph.getXRange(start, end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, 9);
+}
+
+TEST_F(GraphFixture, FixedVerticalRangeIsShownWhateverTheSamples)
+{
+    graph.setYLabel("Speed");
+    graph.setYRange(-5, 0);
+    expectText(graph.yAxisTexts().low, "          -5");
+    expectText(graph.yAxisTexts().high, "           0");
+
+    graph.setData({100, 200, -300});
+    plotImage();
+    expectText(graph.yAxisTexts().low, "          -5");
+    expectText(graph.yAxisTexts().high, "           0");
+}
+
+TEST_F(GraphFixture, ZeroVerticalRangeReturnsToAutomatic)
+{
+    graph.setData({1, 3, 2});
+    graph.setYRange(-5, 10);
+    plotImage();
+    graph.setYRange(0, 0);
+    // Until the next painting with samples the bounds read 0.
+    expectText(graph.yAxisTexts().low, "           0");
+    expectText(graph.yAxisTexts().high, "           0");
+
+    plotImage();
+    expectText(graph.yAxisTexts().low, "           1");
+    expectText(graph.yAxisTexts().high, "           3");
+}
+
+TEST_F(GraphFixture, ZeroHorizontalRangeReturnsToAutomatic)
+{
+    graph.setData(ramp(10));
+    graph.setXRange(2, 5);
+    plotImage();
+    double start = 0, end = 0;
+    graph.getXRange(start, end);
+    EXPECT_EQ(start, 2);
+    EXPECT_EQ(end, 5);
+
+    graph.setXRange(0, 0);
+    plotImage();
+    graph.getXRange(start, end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, 9);
+}
+
+TEST_F(GraphFixture, HorizontalLabelOfFullWindow)
+{
+    graph.setXLabel("Samples");
+    graph.setData(ramp(2048));
+    plotImage();
+    const AxisLabel::Texts texts = graph.xAxisTexts();
+    expectText(texts.low, "0           ");
+    expectText(texts.high, "        2047");
+    expectText(texts.title, "Samples");
+}
+
+TEST_F(GraphFixture, DataIsCopiedBothWays)
+{
+    std::vector<float> given = {1, 2, 3};
+    graph.setData(given);
+    given[0] = 99;
+    std::vector<float> taken = {7};
+    graph.getData(taken);
+    EXPECT_EQ(taken, (std::vector<float>{1, 2, 3}));
+    taken[1] = 42;
+    std::vector<float> again;
+    graph.getData(again);
+    EXPECT_EQ(again, (std::vector<float>{1, 2, 3}));
+}
+
+TEST_F(GraphFixture, ClearForgetsOnlyTheSamples)
+{
+    graph.setXLabel("Index");
+    graph.setYLabel("Volts");
+    graph.setGrid(4, 0);
+    graph.setXRange(1, 3);
+    graph.setYRange(-1, 20);
+    graph.setData({0, 5, 10, 15});
+    plotImage();
+
+    graph.clear();
+    std::vector<float> samples;
+    graph.getData(samples);
+    EXPECT_TRUE(samples.empty());
+
+    const QImage image = plotImage();
+    EXPECT_EQ(count(image, blue), 0);
+    EXPECT_GT(countInColumn(image, 50, black), 0);
+
+    double start = 0, end = 0;
+    graph.getXRange(start, end);
+    EXPECT_EQ(start, 1);
+    EXPECT_EQ(end, 3);
+    expectText(graph.xAxisTexts().title, "Index");
+    expectText(graph.yAxisTexts().title, "Volts");
+    expectText(graph.yAxisTexts().low, "          -1");
+    expectText(graph.yAxisTexts().high, "          20");
+
+    // The requested ranges stay too.
+    graph.setData({0, 5, 10, 15});
+    plotImage();
+    graph.getXRange(start, end);
+    EXPECT_EQ(end, 3);
+    expectText(graph.yAxisTexts().high, "          20");
+}
+
+TEST_F(GraphFixture, BottomRowIsThereOnlyWithHorizontalTitle)
+{
+    AxisLabel* bottom = graph.xAxis();
+    QWidget* corner = graph.findChild<QWidget*>("corner");
+    ASSERT_NE(corner, nullptr);
+    EXPECT_EQ(bottom->height(), 0);
+    EXPECT_EQ(corner->height(), 0);
+
+    graph.setXLabel("Index");
+    QTest::qWait(0);
+    graph.adjustSize();
+    EXPECT_EQ(bottom->height(), ZGraph::xAxisLabelHeight);
+    EXPECT_EQ(corner->height(), 0);
+    EXPECT_EQ(bottom->geometry().top(), graph.plotArea()->parentWidget()->geometry().bottom() + 1);
+    EXPECT_GT(count(bottom->grab().toImage(), blue), 0);
+
+    graph.setXLabel("");
+    graph.adjustSize();
+    EXPECT_EQ(bottom->height(), 0);
+}
+
+TEST_F(GraphFixture, VerticalLabelColumnKeepsItsWidth)
+{
+    AxisLabel* left = graph.yAxis();
+    EXPECT_EQ(left->width(), ZGraph::defaultYLabelWidth);
+    EXPECT_EQ(count(left->grab().toImage(), blue), 0);
+
+    graph.setYLabel("Throttle");
+    EXPECT_GT(count(left->grab().toImage(), blue), 0);
+
+    graph.setYLabelWidth(60);
+    graph.adjustSize();
+    EXPECT_EQ(left->width(), 60);
+}
+
+// What an event-driven repaint left in the window, for one child of the graph.
+QImage shownOnScreen(ZGraph& graph, QWidget* child)
+{
+    const QImage window = QGuiApplication::primaryScreen()->grabWindow(graph.winId()).toImage();
+    const QRect area(child->mapTo(&graph, QPoint(0, 0)), child->size());
+    return window.copy(area).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage paintedAfresh(QWidget* child)
+{
+    return child->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// New samples must reach the screen through the event loop alone, and Qt
+// paints the labels and the plot area in one pass in an order of its own: the
+// labels must already show the new range.
+TEST_F(GraphFixture, NewSamplesReachTheScreen)
+{
+    graph.setYLabel("Current");
+    graph.setXLabel("Index");
+    graph.setData({0, 1});
+    QTest::qWait(20);
+    graph.setData({-700, 2047, 3});
+    QTest::qWait(20);
+
+    EXPECT_GT(count(shownOnScreen(graph, graph.plotArea()), blue), 100);
+    EXPECT_EQ(shownOnScreen(graph, graph.plotArea()), paintedAfresh(graph.plotArea()));
+    EXPECT_EQ(shownOnScreen(graph, graph.yAxis()), paintedAfresh(graph.yAxis()));
+    EXPECT_EQ(shownOnScreen(graph, graph.xAxis()), paintedAfresh(graph.xAxis()));
+    expectText(graph.yAxisTexts().high, "        2047");
+    expectText(graph.xAxisTexts().high, "           2");
+}
