@@ -4,6 +4,7 @@
 #include <QPoint>
 
 #include <cctype>
+#include <ostream>
 
 #include <string>
 #include <vector>
@@ -44,6 +45,11 @@ const std::vector<TraceCase> traceCases = {
      {{0, 52}, {100, 27}},
      {{0, 102}}},
 };
+
+void PrintTo(const TraceCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class TraceTest : public GraphFixture, public ::testing::WithParamInterface<TraceCase>
 {
