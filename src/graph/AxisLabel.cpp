@@ -3,10 +3,13 @@
 #include "ZGraph.h"
 
 #include <QPainter>
+#include <QRect>
 
 AxisLabel::AxisLabel(QWidget* parent, ZGraph* graph)
     : QWidget(parent), graph(graph)
 {
+    // The graph erases the whole label before drawing on it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 AxisLabel::Texts AxisLabel::horizontalTexts(double start, double end, const ZString& title)
@@ -31,4 +34,29 @@ void AxisLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     graph->drawLabels(this, painter);
+}
+
+void AxisLabel::drawText(QPainter& painter, const QRect& rect, int flags, const ZString& text, TextSlot slot)
+{
+    if (painter.font() != layoutFont) {
+        layoutFont = painter.font();
+        for (QString& shown : shownTexts)
+            shown.clear();
+    }
+    const QString qtext = QString::fromLatin1(text.cStr());
+    QStaticText& layout = layouts[slot];
+    if (shownTexts[slot] != qtext || layout.text().isEmpty()) {
+        shownTexts[slot] = qtext;
+        layout.setTextFormat(Qt::PlainText);
+        layout.setText(qtext);
+        layout.prepare(painter.transform(), painter.font());
+    }
+    // A left-aligned text that fits its rectangle sits at the rectangle's top
+    // left corner, exactly where drawText puts it; anything else is left to
+    // drawText, which also clips what does not fit.
+    const QSizeF size = layout.size();
+    if (flags == Qt::AlignLeft && size.width() <= rect.width() && size.height() <= rect.height())
+        painter.drawStaticText(rect.topLeft(), layout);
+    else
+        painter.drawText(rect, flags, qtext);
 }

@@ -5,6 +5,9 @@
 
 #include "ZString.h"
 
+#include <QFont>
+#include <QStaticText>
+#include <QString>
 #include <QWidget>
 
 class ZGraph;
@@ -29,9 +32,18 @@ public:
     // numbers of a column line up at their right.
     static Texts verticalTexts(double min, double max, const ZString& title);
 
+    // Draws `text` into `rect` as QPainter::drawText does. Each of the label's
+    // texts has a slot that keeps its layout while the text stays the same, so
+    // a repaint with unchanged numbers costs a fraction of laying them out.
+    enum TextSlot { LowText, HighText, TitleText, textSlots };
+    void drawText(QPainter& painter, const QRect& rect, int flags, const ZString& text, TextSlot slot);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     ZGraph* graph;  // not owned: the graph owns this widget
+    QString shownTexts[textSlots];
+    QStaticText layouts[textSlots];
+    QFont layoutFont;
 };

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -34,6 +35,21 @@ class NoToolBarGui : public ProbeGui
 {
 protected:
     void createToolBar() override {}
+};
+
+// Menus the way a program window makes them: one without a parent, as the
+// default step does, one owned by the window.
+class OwnMenusGui : public AppGui
+{
+protected:
+    void createMenus() override
+    {
+        auto* commands = new QMenu();
+        commands->setTitle("&Commands");
+        createAction(commands, "Quit", "&Quit", "Ctrl+Q", "1slotQuit()", "");
+        menuBar()->addMenu(commands);
+        menuBar()->addMenu(new QMenu("&Help", this));
+    }
 };
 
 // Records the order in which init runs the steps.
@@ -143,6 +159,24 @@ TEST(AppGui, StatusMessageGoesAfterTenSeconds)
             clearTimer = t;
     ASSERT_NE(clearTimer, nullptr);
     EXPECT_EQ(clearTimer->interval(), 10000);
+}
+
+TEST(AppGui, MenusGoWithTheWindow)
+{
+    QList<QPointer<QMenu>> made;
+    {
+        ProbeGui window;
+        window.init("Default menus");
+        for (QMenu* menu : menuBarMenus(window))
+            made << menu;
+        OwnMenusGui own;
+        own.init("Own menus");
+        for (QMenu* menu : menuBarMenus(own))
+            made << menu;
+    }
+    ASSERT_EQ(made.size(), 3);
+    for (const QPointer<QMenu>& menu : made)
+        EXPECT_TRUE(menu.isNull());
 }
 
 TEST(AppGui, ToolBarStepCanBeLeftOut)

@@ -4,6 +4,7 @@
 #include "AxisLabel.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 
@@ -212,4 +213,63 @@ TEST_F(GraphFixture, NewSamplesReachTheScreen)
     EXPECT_EQ(shownOnScreen(graph, graph.xAxis()), paintedAfresh(graph.xAxis()));
     expectText(graph.yAxisTexts().high, "        2047");
     expectText(graph.xAxisTexts().high, "           2");
+}
+
+// The vertical label as laid out: tick marks at rows 2 and h - 3 on the right
+// edge, the maximum at the top, the minimum 16 pixels above the bottom, the
+// title 8 pixels above the middle; blue on the background.
+TEST_F(GraphFixture, VerticalLabelPicture)
+{
+    graph.setYLabel("Speed");
+    graph.setData({-3, 8, 1});
+    QTest::qWait(0);
+    AxisLabel* label = graph.yAxis();
+    const int w = label->width();
+    const int h = label->height();
+
+    QImage expected(label->size(), QImage::Format_RGB32);
+    expected.fill(label->palette().color(label->backgroundRole()));
+    {
+        QPainter painter(&expected);
+        painter.setFont(label->font());
+        painter.setPen(QPen(Qt::blue, 0));
+        painter.drawLine(w - 5, 2, w, 2);
+        painter.drawText(QRect(0, 3, w, 16), Qt::AlignLeft, "           8");
+        painter.drawLine(w - 5, h - 3, w, h - 3);
+        painter.drawText(QRect(0, h - 16, w, h), Qt::AlignLeft, "          -3");
+        painter.drawText(QRect(0, h / 2 - 8, w, h / 2 + 8), Qt::AlignLeft, "Speed");
+    }
+    EXPECT_EQ(paintedAfresh(label), expected);
+    EXPECT_EQ(paintedAfresh(label), expected);  // again, from the kept layouts
+
+    graph.setData({-3, 9, 1});
+    EXPECT_NE(paintedAfresh(label), expected);
+}
+
+// The horizontal label: ticks at columns 2 and w - 3 on the top edge, the
+// start on the left, the end on the right, the title in the centre.
+TEST_F(GraphFixture, HorizontalLabelPicture)
+{
+    graph.setXLabel("Index");
+    graph.setData(ramp(2048));
+    QTest::qWait(0);
+    graph.adjustSize();
+    AxisLabel* label = graph.xAxis();
+    const int w = label->width();
+    const int h = label->height();
+    ASSERT_EQ(h, ZGraph::xAxisLabelHeight);
+
+    QImage expected(label->size(), QImage::Format_RGB32);
+    expected.fill(label->palette().color(label->backgroundRole()));
+    {
+        QPainter painter(&expected);
+        painter.setFont(label->font());
+        painter.setPen(QPen(Qt::blue, 0));
+        painter.drawLine(2, 0, 2, 6);
+        painter.drawText(QRect(8, 0, w - 16, h), Qt::AlignLeft, "0           ");
+        painter.drawLine(w - 3, 0, w - 3, 6);
+        painter.drawText(QRect(8, 0, w - 16, h), Qt::AlignRight, "        2047");
+        painter.drawText(QRect(0, 0, w, h), Qt::AlignHCenter | Qt::AlignVCenter, "Index");
+    }
+    EXPECT_EQ(paintedAfresh(label), expected);
 }
