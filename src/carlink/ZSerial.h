@@ -17,7 +17,8 @@ public:
     int open(const char* device);
     // Always 0; closing a port that is not open does nothing.
     int close();
-    // 0 for a supported rate (300 ... 115200), -1 otherwise (line left untouched).
+    // 0 for a supported rate (300 ... 115200), -1 otherwise (line left untouched);
+    // also -1 on a closed port or a device that refuses the settings.
     int setBaud(int rate);
     // Bytes received (fewer than n when the read time-out expires), -1 on error.
     int read(void* buf, int n);

@@ -233,7 +233,6 @@ void CarSimulator::Engine::stop()
     }
     thread.join();
     std::unique_lock<std::mutex> lock(mutex);
-    faults.reopenAfterMs = -1;
     closeLine();
     reopenPending = false;
     ::close(wakeRead);
@@ -311,7 +310,7 @@ void CarSimulator::Engine::closeLine()
     unplugWhenSent = false;
     phase = Phase::Idle;
     live = false;
-    if (faults.reopenAfterMs >= 0) {
+    if (faults.reopenAfterMs >= 0 && !stopping) {
         reopenPending = true;
         reopenAt = SteadyClock::now() + milliseconds(faults.reopenAfterMs);
     }

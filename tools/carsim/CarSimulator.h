@@ -41,7 +41,7 @@ struct Options
     // Live records go into the store, each live run a block of its own.
     bool logLiveRecords = true;
     // After 'd', how long a following 'n' marks the older transfer (see the source).
-    int olderTransferWindowMs = 50;
+    int olderTransferWindowMs = 100;
     // Published as a symbolic link to the line while it exists; empty: none.
     std::string linkPath;
     Faults faults;
