@@ -24,7 +24,8 @@ struct Faults
     int shortRecordEvery = 0;       // the k-th, 2k-th ... record is cut to shortRecordBytes
     int shortRecordBytes = 20;
     int silentAfter = 0;            // after the k-th record it answers nothing more
-    int unplugAfter = 0;            // once the k-th record has left, the line is closed
+    int unplugAfter = 0;            // the line closes once the program has taken the k-th
+                                    // record (or a second after it left); nothing follows it
     int reopenAfterMs = -1;         // after an unplug, a new line appears this much later
     double garbageProbability = 0;  // chance of one random byte before each record
     unsigned seed = 1;              // for the garbage bytes
