@@ -1,0 +1,70 @@
+#include "CsvExport.h"
+
+#include "RecordText.h"
+#include "ZFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <unistd.h>
+
+namespace {
+
+// The export reads the record's calendar time as standard time.
+time_t exportSeconds(const Data& record)
+{
+    struct tm calendar = {};
+    calendar.tm_sec = record.sec();
+    calendar.tm_min = record.min();
+    calendar.tm_hour = record.hour();
+    calendar.tm_mday = record.day();
+    calendar.tm_mon = record.month() - 1;
+    calendar.tm_year = record.year();
+    return mktime(&calendar);
+}
+
+ZError writeFailure(const ZString& fileName, int error)
+{
+    return ZError(csvCannotWrite, ZString("Cannot write file: ") + fileName + ": " + std::strerror(error));
+}
+
+} // namespace
+
+ZError writeCsv(const ZList<Data>& records, const ZString& fileName)
+{
+    ZString tempName;
+    tempName.format("%s.%ld.tmp", fileName.cStr(), long(getpid()));
+
+    ZFile file;
+    ZError err;
+    if ((err = file.open(tempName, "w")))
+        return ZError(csvCannotOpen, err.getString());
+
+    int error = 0;
+    time_t origin = 0;
+    ZListPos pos;
+    for (records.start(pos); !records.isEnd(pos) && error == 0; records.next(pos)) {
+        const Data& record = records.get(pos);
+        const time_t seconds = exportSeconds(record);
+        if (origin == 0)
+            origin = seconds;
+        if (file.writeString(csvLine(record, long(seconds - origin))) < 0)
+            error = errno ? errno : EIO;
+    }
+    if (error == 0 && std::fflush(file.getFile()) != 0)
+        error = errno ? errno : EIO;
+    if (error == 0 && fsync(fileno(file.getFile())) != 0 && errno != EINVAL)
+        error = errno;
+    ZError closed = file.close();
+    if (error == 0 && closed)
+        error = errno ? errno : EIO;
+
+    if (error == 0 && std::rename(tempName.cStr(), fileName.cStr()) != 0)
+        error = errno;
+    if (error != 0) {
+        std::remove(tempName.cStr());
+        return writeFailure(fileName, error);
+    }
+    return ZError();
+}

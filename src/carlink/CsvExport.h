@@ -1,0 +1,20 @@
+#pragma once
+// The export of received records to a text file, one line per record.
+
+#include "CarRecords.h"
+#include "ZError.h"
+#include "ZList.h"
+#include "ZString.h"
+
+// The file's name in the working directory.
+constexpr const char* csvFileName = "cardata.csv";
+
+// Numbers of the two ways an export can fail.
+constexpr int csvCannotOpen = 1;
+constexpr int csvCannotWrite = 2;
+
+// Writes every record to `fileName`, the first column counting seconds from
+// the first record. The lines go to a temporary file beside it, which replaces
+// the old file only once every line was written and the file closed: a full
+// disk never leaves a cut-short file behind, nor destroys the previous one.
+ZError writeCsv(const ZList<Data>& records, const ZString& fileName);

@@ -1,0 +1,82 @@
+#include "RecordText.h"
+
+#include <clocale>
+#include <locale.h>
+
+const char* const channelNames[channelCount] = {
+    "Throttle", "MotorSpeed", "Speed", "Voltage", "Current",
+    "Charge1", "Charge2", "Battery", "Temperature", "Time",
+};
+
+namespace {
+
+// Formats in the C locale for as long as it lives. QApplication takes the
+// user's locale from the environment at start-up, and a German one would
+// otherwise turn 12.34 into 12,34 and break every reader of cardata.csv.
+class CNumericScope
+{
+public:
+    CNumericScope() : previous(uselocale(cLocale())) {}
+    ~CNumericScope() { uselocale(previous); }
+    CNumericScope(const CNumericScope&) = delete;
+    CNumericScope& operator=(const CNumericScope&) = delete;
+
+private:
+    static locale_t cLocale()
+    {
+        static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+        return c;
+    }
+    locale_t previous;
+};
+
+} // namespace
+
+void liveChannelValues(const Data& record, float seconds, float (&values)[channelCount])
+{
+    // The live display divides throttle and motor speed as integers: the
+    // remainder is dropped, as the Car Computer's own display does.
+    values[Throttle] = float(record.throttle() / 10);
+    values[MotorSpeed] = float(record.motorSpeed() / 10);
+    values[Speed] = float(record.speed() / 100.0);
+    values[Voltage] = float(record.voltage() / 100.0);
+    values[Current] = float(record.current() / 100.0);
+    values[Charge1] = float(record.charge1() / 10.0);
+    values[Charge2] = float(record.charge2() / 10.0);
+    values[Battery] = float(record.battery());
+    values[Temperature] = float(record.temperature() / 2.0);
+    values[Time] = seconds;
+}
+
+ZString logLine(const Data& record, const float (&values)[channelCount])
+{
+    CNumericScope c;
+    ZString line;
+    // "%.4d" pads with zeros to four digits, like "%0.4d".
+    line.format("%.4d-%.2d-%.2d %.2d:%.2d:%.2d %.2f %.2f %.2f %.2f %.2f %.2f %.2f %.2f %.2f\n",
+                1900 + record.year(), record.month(), record.day(), record.hour(), record.min(), record.sec(),
+                double(values[0]), double(values[1]), double(values[2]), double(values[3]), double(values[4]),
+                double(values[5]), double(values[6]), double(values[7]), double(values[8]));
+    return line;
+}
+
+ZString csvLine(const Data& record, long secondsSinceFirst)
+{
+    CNumericScope c;
+    ZString line;
+    line.format("%d %.4d-%.2d-%.2d %.2d:%.2d:%.2d %.2f %.2f %.2f %.2f %.2f %.2f %.2f %d %.2f\n",
+                int(secondsSinceFirst), 1900 + record.year(), record.month(), record.day(), record.hour(),
+                record.min(), record.sec(), record.throttle() / 10.0, record.motorSpeed() / 10.0,
+                record.speed() / 100.0, record.voltage() / 100.0, record.current() / 100.0,
+                record.charge1() / 10.0, record.charge2() / 10.0, int(record.battery()),
+                record.temperature() / 2.0);
+    return line;
+}
+
+ZString directoryLine(const Directory& entry)
+{
+    ZString line;
+    line.format("%.4d-%.2d-%.2d %.2d:%.2d:%.2d %d", 1900 + entry.year(), entry.month(), entry.day(),
+                entry.hour(), entry.min(), entry.sec(), int(entry.dataPosition()));
+    return line;
+}
