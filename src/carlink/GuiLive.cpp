@@ -1,0 +1,123 @@
+// Live monitoring: the poll tick and the record step shared with downloads.
+#include "Gui.h"
+
+#include "ZGraph.h"
+
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <cstdio>
+
+void Gui::runTimer(int on)
+{
+    if (on) {
+        timer.setInterval(carlink::pollIntervalMs);
+        timer.start();
+    } else {
+        timer.stop();
+    }
+}
+
+void Gui::clearWindows()
+{
+    sampleIndex = 0;
+    for (std::vector<float>& window : values)
+        window.assign(sampleCount, 0.0f);
+}
+
+void Gui::liveData()
+{
+    if (refuseWhileBusy("LiveData"))
+        return;
+    std::printf("LiveData\n");
+    liveButton->setEnabled(false);
+    stopButton->setEnabled(true);
+    clearWindows();
+    records.clear();
+    liveMode = 1;
+    runTimer(1);
+    carlink::sendLiveStart(port);
+}
+
+void Gui::doData(int block)
+{
+    if (block != 0) {
+        takeRecord(liveMode == 0);
+        return;
+    }
+    // A tick never runs inside another tick or inside a transfer: the events
+    // processed after each record could otherwise start a second read.
+    if (polling || inExchange)
+        return;
+    const int available = port.bytesAvailable();
+    if (available < carlink::dataRecordSize)
+        return;
+    // The line brings up to 14 records a second and the tick runs ten times a
+    // second, so take every whole record that is waiting; taking one per tick
+    // would leave the view further behind with every second.
+    const int waiting = available / carlink::dataRecordSize;
+    polling = true;
+    for (int i = 0; i < waiting; ++i)
+        takeRecord(liveMode == 0);
+    polling = false;
+}
+
+Gui::RecordResult Gui::takeRecord(bool answerWithNext)
+{
+    // The record's calendar time borrows the daylight-saving flag of the present moment.
+    time_t now = time(nullptr);
+    struct tm local;
+    localtime_r(&now, &local);
+
+    Data record;
+    const int received = carlink::readDataRecord(port, record);
+    if (received <= 0) {
+        std::printf("Return: %d\n", received);
+        return RecordResult::NothingReceived;
+    }
+    // Ask for the next record before looking at this one, so that the Car
+    // Computer is already sending while this one is decoded and drawn.
+    if (answerWithNext)
+        carlink::requestNext(port);
+    if (received != carlink::dataRecordSize || record.magic() != carlink::recordMagic) {
+        std::fprintf(stderr, "Error in packet received: Num: %d Magic: %x\n", received, unsigned(record.magic()));
+        return RecordResult::Rejected;
+    }
+    storeRecord(record, local);
+    return RecordResult::Stored;
+}
+
+void Gui::storeRecord(Data& record, const struct tm& local)
+{
+    const time_t stamp = record.decode(local);
+    if (timeOrigin == 0)
+        timeOrigin = stamp;
+
+    if (sampleIndex == sampleCount) {
+        // Full windows slide: the oldest sample leaves, the newest goes last.
+        for (std::vector<float>& window : values) {
+            window.erase(window.begin());
+            window.push_back(0.0f);
+        }
+        sampleIndex = sampleCount - 1;
+    }
+
+    float sample[channelCount];
+    liveChannelValues(record, float(stamp - timeOrigin), sample);
+    for (int channel = 0; channel < channelCount; ++channel)
+        values[channel][sampleIndex] = sample[channel];
+
+    records.append(record);
+
+    for (int channel = 0; channel < channelCount; ++channel)
+        graphs[channel]->setData(values[channel]);
+
+    ZString line = logLine(record, sample);
+    line.chopNewline();
+    logView->appendPlainText(QString::fromLatin1(line.cStr()));
+
+    ++sampleIndex;
+    // Lets the graphs and the log repaint, and the buttons answer, during long transfers.
+    QCoreApplication::processEvents();
+}
