@@ -1,0 +1,172 @@
+// Watching the vehicle live: LiveData, the poll, the sample windows, the log, Stop.
+#include "MainWindowFixture.h"
+#include "ZGraph.h"
+
+#include <QPlainTextEdit>
+
+namespace {
+
+Bytes recordAt(int second, const Reading& reading = Reading())
+{
+    return bytesOf(rawRecord({2008, 12, 31, 23, 59, second}, reading));
+}
+
+} // namespace
+
+TEST_F(MainWindow, LiveDataStartsTheStreamAndEveryRecordReachesGraphsLogAndList)
+{
+    sim->setAnswering(false);  // the test decides what arrives
+    button("LiveData")->click();
+    ASSERT_TRUE(sim->waitForReceived(1, 2000));
+    EXPECT_EQ(sim->received(), Bytes{'c'});
+    EXPECT_EQ(out(), "LiveData\n");
+    EXPECT_FALSE(button("LiveData")->isEnabled());
+    EXPECT_TRUE(button("Stop")->isEnabled());
+
+    putOnLine(concat({recordAt(30, exampleReading()), recordAt(35, exampleReading())}));
+    ASSERT_TRUE(waitForRecords(2));
+
+    EXPECT_EQ(gui->currentSampleIndex(), 2);
+    EXPECT_FLOAT_EQ(gui->window(Throttle)[0], 12.0f);
+    EXPECT_FLOAT_EQ(gui->window(Voltage)[1], 12.34f);
+    EXPECT_FLOAT_EQ(gui->window(Time)[0], 0.0f);
+    EXPECT_FLOAT_EQ(gui->window(Time)[1], 5.0f);
+    std::vector<float> shown;
+    gui->graph(Voltage)->getData(shown);
+    EXPECT_EQ(shown, gui->window(Voltage));
+
+    EXPECT_EQ(gui->log()->toPlainText().toStdString(),
+              "2008-12-31 23:59:30 12.00 150.00 45.67 12.34 1.50 10.00 20.50 87.00 22.50\n"
+              "2008-12-31 23:59:35 12.00 150.00 45.67 12.34 1.50 10.00 20.50 87.00 22.50");
+    EXPECT_EQ(sim->received(), Bytes{'c'}) << "no 'n' is sent in live mode";
+}
+
+TEST_F(MainWindow, TimeCountsFromTheFirstRecordOfTheRunEvenAfterLiveDataAgain)
+{
+    sim->setAnswering(false);
+    button("LiveData")->click();
+    putOnLine(recordAt(10));
+    ASSERT_TRUE(waitForRecords(1));
+
+    button("Stop")->click();
+    button("LiveData")->click();
+    EXPECT_EQ(gui->receivedRecords().count(), 0) << "LiveData starts a new list";
+    putOnLine(recordAt(25));
+    ASSERT_TRUE(waitForRecords(1));
+    EXPECT_FLOAT_EQ(gui->window(Time)[0], 15.0f);
+}
+
+TEST_F(MainWindow, APollTakesEveryWholeRecordWaitingAndLeavesAPartialOne)
+{
+    sim->setAnswering(false);
+    gui->liveData();
+    waitUntil([] { return false; }, 150);  // let a first tick pass with nothing waiting
+
+    Bytes burst;
+    for (int i = 0; i < 14; ++i) {
+        const Bytes one = recordAt(i);
+        burst.insert(burst.end(), one.begin(), one.end());
+    }
+    const Bytes whole = recordAt(20);
+    const Bytes partial(whole.begin(), whole.begin() + 33);
+    putOnLine(concat({burst, partial}));
+
+    gui->doData();
+    EXPECT_EQ(gui->receivedRecords().count(), 14) << "one tick keeps up with a second of the line";
+    gui->doData();
+    EXPECT_EQ(gui->receivedRecords().count(), 14) << "33 bytes are not a record yet";
+    EXPECT_EQ(gui->bytesWaiting(), 33);
+}
+
+TEST_F(MainWindow, ABrokenRecordChangesNothingAndIsReported)
+{
+    sim->setAnswering(false);
+    gui->liveData();
+    putOnLine(recordAt(1));
+    ASSERT_TRUE(waitForRecords(1));
+    err();
+    const QString logBefore = gui->log()->toPlainText();
+    const std::vector<float> windowBefore = gui->window(Speed);
+
+    Bytes bad = recordAt(2, exampleReading());
+    bad[1] = 0x42;  // "AB"
+    putOnLine(bad);
+    gui->doData();
+
+    EXPECT_EQ(err(), "Error in packet received: Num: 34 Magic: 4241\n");
+    EXPECT_EQ(gui->receivedRecords().count(), 1);
+    EXPECT_EQ(gui->currentSampleIndex(), 1);
+    EXPECT_EQ(gui->window(Speed), windowBefore);
+    EXPECT_EQ(gui->log()->toPlainText(), logBefore);
+}
+
+TEST_F(MainWindow, FullWindowsSlideByOneSample)
+{
+    sim->setAnswering(false);
+    gui->liveData();
+    Bytes stream;
+    for (int i = 0; i < 2049; ++i) {
+        Reading r;
+        r.battery = i % 256;
+        r.speed = i;
+        const RawRecord raw = rawRecord({2009, 1, 1, 0, i / 60 % 60, i % 60}, r);
+        stream.insert(stream.end(), raw.begin(), raw.end());
+    }
+    sim->sendRaw(stream);
+    ASSERT_TRUE(waitForRecords(2049, 30000));
+
+    EXPECT_EQ(gui->currentSampleIndex(), 2048);
+    const std::vector<float>& speed = gui->window(Speed);
+    ASSERT_EQ(speed.size(), 2048u);
+    EXPECT_FLOAT_EQ(speed[0], 0.01f) << "position 0 holds what was sample 2";
+    EXPECT_FLOAT_EQ(speed[2047], 20.48f) << "the newest sample is last";
+    EXPECT_EQ(gui->receivedRecords().count(), 2049) << "the list keeps every record";
+}
+
+TEST_F(MainWindow, StopSendsRButThePollStillTakesLateRecords)
+{
+    sim->setAnswering(false);
+    button("LiveData")->click();
+    ASSERT_TRUE(sim->waitForReceived(1, 2000));
+    sim->clearReceived();
+    out();
+    button("Stop")->click();
+    EXPECT_EQ(out(), "Stop\n");
+    ASSERT_TRUE(sim->waitForReceived(1, 2000));
+    EXPECT_EQ(sim->received(), Bytes{'r'});
+    EXPECT_TRUE(button("LiveData")->isEnabled());
+    EXPECT_TRUE(button("FetchData")->isEnabled());
+    EXPECT_FALSE(button("Stop")->isEnabled());
+    EXPECT_TRUE(gui->pollRunning());
+
+    sim->sendRaw(recordAt(40));
+    ASSERT_TRUE(waitForRecords(1));
+}
+
+TEST_F(MainWindow, BeforeLiveDataEveryPolledRecordIsAnsweredWithN)
+{
+    sim->setAnswering(false);
+    sim->sendRaw(concat({recordAt(1), recordAt(2)}));
+    ASSERT_TRUE(waitForRecords(2));
+    ASSERT_TRUE(sim->waitForReceived(2, 2000));
+    EXPECT_EQ(sim->received(), (Bytes{'n', 'n'}));
+}
+
+TEST_F(MainWindow, TheLogKeepsTheNewestLinesButTheListKeepsEveryRecord)
+{
+    sim->setAnswering(false);
+    gui->liveData();
+    const int total = Gui::logViewLines + 25;
+    Bytes stream;
+    for (int i = 0; i < total; ++i)
+    {
+        const RawRecord raw = rawRecord({2009, 1, 1, i / 3600, i / 60 % 60, i % 60});
+        stream.insert(stream.end(), raw.begin(), raw.end());
+    }
+    sim->sendRaw(stream);
+    ASSERT_TRUE(waitForRecords(total, 60000));
+
+    EXPECT_EQ(gui->log()->blockCount(), Gui::logViewLines);
+    EXPECT_TRUE(gui->log()->toPlainText().endsWith("2009-01-01 02:47:04 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00"));
+    EXPECT_EQ(gui->receivedRecords().count(), total);
+}

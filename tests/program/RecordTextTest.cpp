@@ -1,0 +1,64 @@
+#include "GermanNumbers.h"
+#include "RecordText.h"
+#include "TestRecords.h"
+
+#include <gtest/gtest.h>
+
+TEST(RecordText, LiveValuesDropTheTenthsOfThrottleAndMotorSpeedButTheExportKeepsThem)
+{
+    Reading r = exampleReading();
+    r.throttle = 129;
+    const Data record = decodedRecord(exampleStamp, r);
+
+    float values[channelCount];
+    liveChannelValues(record, 5.0f, values);
+    EXPECT_FLOAT_EQ(values[Throttle], 12.0f);
+    EXPECT_FLOAT_EQ(values[MotorSpeed], 150.0f);
+    EXPECT_FLOAT_EQ(values[Speed], 45.67f);
+    EXPECT_FLOAT_EQ(values[Voltage], 12.34f);
+    EXPECT_FLOAT_EQ(values[Current], 1.5f);
+    EXPECT_FLOAT_EQ(values[Charge1], 10.0f);
+    EXPECT_FLOAT_EQ(values[Charge2], 20.5f);
+    EXPECT_FLOAT_EQ(values[Battery], 87.0f);
+    EXPECT_FLOAT_EQ(values[Temperature], 22.5f);
+    EXPECT_FLOAT_EQ(values[Time], 5.0f);
+
+    EXPECT_STREQ(logLine(record, values).cStr(),
+                 "2008-12-31 23:59:30 12.00 150.00 45.67 12.34 1.50 10.00 20.50 87.00 22.50\n");
+    EXPECT_STREQ(csvLine(record, 0).cStr(), "0 2008-12-31 23:59:30 12.90 150.00 45.67 12.34 1.50 10.00 20.50 87 22.50\n");
+}
+
+TEST(RecordText, ChannelsAreNamedInDisplayOrder)
+{
+    const char* expected[] = {"Throttle", "MotorSpeed", "Speed", "Voltage", "Current",
+                              "Charge1", "Charge2", "Battery", "Temperature", "Time"};
+    for (int c = 0; c < channelCount; ++c)
+        EXPECT_STREQ(channelNames[c], expected[c]);
+}
+
+TEST(RecordText, DirectoryLineShowsTheBlockStartAndPosition)
+{
+    Directory entry;
+    const unsigned char raw[] = {0x41, 0x41, 0x02, 0x05, 0x09, 0x07, 0x03, 0x08, 0xd2, 0x04, 0, 0};
+    std::copy(std::begin(raw), std::end(raw), entry.bytes);
+    struct tm base = {};
+    entry.decode(base);
+    EXPECT_STREQ(directoryLine(entry).cStr(), "2008-03-07 09:05:02 1234");
+}
+
+TEST(RecordText, NumbersKeepTheirDecimalPointInAGermanLocale)
+{
+    GermanNumbers german;
+    if (!german.active())
+        GTEST_SKIP() << "no German locale could be made on this machine";
+    char check[16];
+    std::snprintf(check, sizeof check, "%.2f", 12.34);
+    ASSERT_STREQ(check, "12,34") << "the locale switch did not take";
+
+    const Data record = decodedRecord(exampleStamp, exampleReading());
+    float values[channelCount];
+    liveChannelValues(record, 0.0f, values);
+    EXPECT_STREQ(csvLine(record, 0).cStr(), "0 2008-12-31 23:59:30 12.30 150.00 45.67 12.34 1.50 10.00 20.50 87 22.50\n");
+    EXPECT_STREQ(logLine(record, values).cStr(),
+                 "2008-12-31 23:59:30 12.00 150.00 45.67 12.34 1.50 10.00 20.50 87.00 22.50\n");
+}
