@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QRect>
+#include <QTransform>
 
 AxisLabel::AxisLabel(QWidget* parent, ZGraph* graph)
     : QWidget(parent), graph(graph)
@@ -40,16 +41,15 @@ void AxisLabel::drawText(QPainter& painter, const QRect& rect, int flags, const 
 {
     if (painter.font() != layoutFont) {
         layoutFont = painter.font();
-        for (QString& shown : shownTexts)
-            shown.clear();
+        for (QStaticText& layout : layouts)
+            layout = QStaticText();
     }
     const QString qtext = QString::fromLatin1(text.cStr());
     QStaticText& layout = layouts[slot];
-    if (shownTexts[slot] != qtext || layout.text().isEmpty()) {
-        shownTexts[slot] = qtext;
+    if (layout.text() != qtext) {
         layout.setTextFormat(Qt::PlainText);
         layout.setText(qtext);
-        layout.prepare(painter.transform(), painter.font());
+        layout.prepare(QTransform(), layoutFont);
     }
     // A left-aligned text that fits its rectangle sits at the rectangle's top
     // left corner, exactly where drawText puts it; anything else is left to

@@ -7,7 +7,6 @@
 
 #include <QFont>
 #include <QStaticText>
-#include <QString>
 #include <QWidget>
 
 class ZGraph;
@@ -43,7 +42,6 @@ protected:
 
 private:
     ZGraph* graph;  // not owned: the graph owns this widget
-    QString shownTexts[textSlots];
     QStaticText layouts[textSlots];
     QFont layoutFont;
 };

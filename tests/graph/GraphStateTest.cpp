@@ -218,32 +218,41 @@ TEST_F(GraphFixture, NewSamplesReachTheScreen)
 // The vertical label as laid out: tick marks at rows 2 and h - 3 on the right
 // edge, the maximum at the top, the minimum 16 pixels above the bottom, the
 // title 8 pixels above the middle; blue on the background.
+QImage verticalLabelAsDrawn(AxisLabel* label, const char* max, const char* min, const char* title)
+{
+    const int w = label->width();
+    const int h = label->height();
+    QImage image(label->size(), QImage::Format_RGB32);
+    image.fill(label->palette().color(label->backgroundRole()));
+    QPainter painter(&image);
+    painter.setFont(label->font());
+    painter.setPen(QPen(Qt::blue, 0));
+    painter.drawLine(w - 5, 2, w, 2);
+    painter.drawText(QRect(0, 3, w, 16), Qt::AlignLeft, max);
+    painter.drawLine(w - 5, h - 3, w, h - 3);
+    painter.drawText(QRect(0, h - 16, w, h), Qt::AlignLeft, min);
+    painter.drawText(QRect(0, h / 2 - 8, w, h / 2 + 8), Qt::AlignLeft, title);
+    return image;
+}
+
 TEST_F(GraphFixture, VerticalLabelPicture)
 {
     graph.setYLabel("Speed");
     graph.setData({-3, 8, 1});
     QTest::qWait(0);
     AxisLabel* label = graph.yAxis();
-    const int w = label->width();
-    const int h = label->height();
 
-    QImage expected(label->size(), QImage::Format_RGB32);
-    expected.fill(label->palette().color(label->backgroundRole()));
-    {
-        QPainter painter(&expected);
-        painter.setFont(label->font());
-        painter.setPen(QPen(Qt::blue, 0));
-        painter.drawLine(w - 5, 2, w, 2);
-        painter.drawText(QRect(0, 3, w, 16), Qt::AlignLeft, "           8");
-        painter.drawLine(w - 5, h - 3, w, h - 3);
-        painter.drawText(QRect(0, h - 16, w, h), Qt::AlignLeft, "          -3");
-        painter.drawText(QRect(0, h / 2 - 8, w, h / 2 + 8), Qt::AlignLeft, "Speed");
-    }
+    const QImage expected = verticalLabelAsDrawn(label, "           8", "          -3", "Speed");
     EXPECT_EQ(paintedAfresh(label), expected);
     EXPECT_EQ(paintedAfresh(label), expected);  // again, from the kept layouts
 
     graph.setData({-3, 9, 1});
-    EXPECT_NE(paintedAfresh(label), expected);
+    EXPECT_EQ(paintedAfresh(label), verticalLabelAsDrawn(label, "           9", "          -3", "Speed"));
+
+    QFont larger = label->font();
+    larger.setPointSize(larger.pointSize() + 3);
+    graph.setFont(larger);
+    EXPECT_EQ(paintedAfresh(label), verticalLabelAsDrawn(label, "           9", "          -3", "Speed"));
 }
 
 // The horizontal label: ticks at columns 2 and w - 3 on the top edge, the
