@@ -148,19 +148,6 @@ TEST(AppGui, InitRunsTheStepsInOrder)
     EXPECT_EQ(window.statusBar()->currentMessage(), "Ready");
 }
 
-TEST(AppGui, StatusMessageGoesAfterTenSeconds)
-{
-    ProbeGui window;
-    window.init("Ready");
-    // A message with a time-out is cleared by the status bar's own timer.
-    QTimer* clearTimer = nullptr;
-    for (QTimer* t : window.statusBar()->findChildren<QTimer*>())
-        if (t->isActive())
-            clearTimer = t;
-    ASSERT_NE(clearTimer, nullptr);
-    EXPECT_EQ(clearTimer->interval(), 10000);
-}
-
 TEST(AppGui, MenusGoWithTheWindow)
 {
     QList<QPointer<QMenu>> made;
