@@ -2,6 +2,7 @@
 
 #include "ZGraph.h"
 #include "ZGraphPlot.h"
+#include "AxisLabel.h"
 
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -57,13 +58,15 @@ LiveGraphWindow::LiveGraphWindow()
     record += samples;
 }
 
-void LiveGraphWindow::takeRecord()
+void LiveGraphWindow::takeRecord(bool relabel)
 {
     for (int c = 0; c < channels; ++c) {
         std::vector<float>& window = values[c];
         window.erase(window.begin());
         window.push_back(signal(c, record));
         graphs[c]->setData(window);
+        if (relabel)
+            graphs[c]->yAxis()->update();
     }
     ++record;
 }

@@ -18,7 +18,9 @@ public:
     LiveGraphWindow();
 
     // One record: every window slides by one sample and each graph gets a copy.
-    void takeRecord();
+    // With `relabel` every axis label repaints too, as when each record
+    // brings new extremes.
+    void takeRecord(bool relabel = false);
     // Installs `filter` on every plot area (null removes the last one).
     void watchPlots(QObject* filter);
 

@@ -112,7 +112,13 @@ void ZGraph::setData(const std::vector<float>& samples)
 {
     data = samples;
     shownRangesStale = true;
-    scheduleRepaint();
+    plot->update();
+    // Most new samples leave the extremes where they were; the labels then
+    // show the same and need no repaint.
+    if (!data.empty() && !(rangesToShow() == Ranges{xStart, xEnd, yMin, yMax})) {
+        yAxisLabel->update();
+        xAxisLabel->update();
+    }
 }
 
 void ZGraph::getData(std::vector<float>& samples) const
@@ -189,14 +195,15 @@ AxisLabel::Texts ZGraph::yAxisTexts() const
     return AxisLabel::verticalTexts(yMin, yMax, yLabel);
 }
 
-// The ranges shown change only with samples present; a fixed vertical range
-// was stored by setYRange.
-void ZGraph::settleShownRanges()
+ZGraph::Ranges ZGraph::rangesToShow() const
 {
-    if (!shownRangesStale || data.empty())
-        return;
-    shownRangesStale = false;
-
+    Ranges ranges{0, static_cast<double>(data.size() - 1), yMin, yMax};
+    if (!isAutomatic(xRangeStart, xRangeEnd)) {
+        const unsigned start = toIndex(xRangeStart);
+        ranges.xStart = start;
+        ranges.xEnd = std::max(start, toIndex(xRangeEnd));
+    }
+    // A fixed vertical range was stored as shown by setYRange.
     if (isAutomatic(yRangeMin, yRangeMax)) {
         float low = data.front();
         float high = low;
@@ -206,18 +213,23 @@ void ZGraph::settleShownRanges()
             if (v < low)
                 low = v;
         }
-        yMin = low;
-        yMax = high;
+        ranges.yMin = low;
+        ranges.yMax = high;
     }
+    return ranges;
+}
 
-    unsigned start = 0;
-    unsigned end = static_cast<unsigned>(data.size() - 1);
-    if (!isAutomatic(xRangeStart, xRangeEnd)) {
-        start = toIndex(xRangeStart);
-        end = std::max(start, toIndex(xRangeEnd));
-    }
-    xStart = start;
-    xEnd = end;
+// The ranges shown change only with samples present.
+void ZGraph::settleShownRanges()
+{
+    if (!shownRangesStale || data.empty())
+        return;
+    shownRangesStale = false;
+    const Ranges ranges = rangesToShow();
+    xStart = ranges.xStart;
+    xEnd = ranges.xEnd;
+    yMin = ranges.yMin;
+    yMax = ranges.yMax;
 }
 
 void ZGraph::redraw(QPainter& painter)

@@ -67,7 +67,18 @@ public slots:
     void clear();
 
 private:
+    struct Ranges
+    {
+        double xStart, xEnd, yMin, yMax;
+        bool operator==(const Ranges& o) const
+        {
+            return xStart == o.xStart && xEnd == o.xEnd && yMin == o.yMin && yMax == o.yMax;
+        }
+    };
+
     void scheduleRepaint();
+    // What a painting of the current samples (there must be some) shows.
+    Ranges rangesToShow() const;
     void settleShownRanges();
     void drawHorizontalLabel(QPainter& painter);
     void drawVerticalLabel(QPainter& painter);
