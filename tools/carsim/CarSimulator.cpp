@@ -843,7 +843,7 @@ void CarSimulator::setAnswering(bool on)
 void CarSimulator::muteAfterBytes(int count)
 {
     std::lock_guard<std::mutex> lock(engine->mutex);
-    engine->muteBudget = std::max(count, 0);
+    engine->muteBudget = count < 0 ? -1 : count;
 }
 
 void CarSimulator::sendRaw(const std::vector<std::uint8_t>& bytes)

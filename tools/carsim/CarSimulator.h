@@ -97,7 +97,8 @@ public:
     void setFaults(const Faults& faults);
     // A Car Computer that does not answer: received bytes are logged, nothing else.
     void setAnswering(bool on);
-    // Falls silent once this many more bytes of answers have gone out.
+    // Falls silent once this many more bytes of answers have gone out; a
+    // negative count makes it answer again without limit.
     void muteAfterBytes(int count);
 
     // ---- the line ----
