@@ -148,7 +148,9 @@ void Gui::showPortState()
 
 bool Gui::refuseWhileBusy(const char* command)
 {
-    if (!inExchange)
+    // A transfer owns the port until it ends. A poll tick defers the user's
+    // input until it is done, so only a command from elsewhere lands here.
+    if (!inExchange && !polling)
         return false;
     statusBar()->showMessage(QString::fromLatin1("%1: not now, the Car Computer is busy with a transfer")
                                  .arg(QString::fromLatin1(command)),

@@ -118,6 +118,8 @@ void Gui::storeRecord(Data& record, const struct tm& local)
     logView->appendPlainText(QString::fromLatin1(line.cStr()));
 
     ++sampleIndex;
-    // Lets the graphs and the log repaint, and the buttons answer, during long transfers.
-    QCoreApplication::processEvents();
+    // Lets the graphs and the log repaint, and Stop answer, during long transfers.
+    // A poll tick takes only what already waits, so there a button press waits
+    // for the tick's end rather than start an exchange between two records.
+    QCoreApplication::processEvents(polling ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
 }

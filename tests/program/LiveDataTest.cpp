@@ -2,6 +2,7 @@
 #include "MainWindowFixture.h"
 #include "ZGraph.h"
 
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 
 namespace {
@@ -169,4 +170,33 @@ TEST_F(MainWindow, TheLogKeepsTheNewestLinesButTheListKeepsEveryRecord)
     EXPECT_EQ(gui->log()->blockCount(), Gui::logViewLines);
     EXPECT_TRUE(gui->log()->toPlainText().endsWith("2009-01-01 02:47:04 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00"));
     EXPECT_EQ(gui->receivedRecords().count(), total);
+}
+
+TEST_F(MainWindow, NoCommandStartsBetweenTwoRecordsOfAPollTick)
+{
+    sim->setAnswering(false);
+    gui->show();
+    gui->liveData();
+    Bytes burst;
+    for (int i = 0; i < 5; ++i) {
+        const Bytes one = recordAt(i);
+        burst.insert(burst.end(), one.begin(), one.end());
+    }
+    putOnLine(burst);
+    sim->clearReceived();
+    out();
+
+    // A click on FetchData is delivered while the tick repaints after its first record.
+    QPushButton* fetch = button("FetchData");
+    const QPointF centre = QRectF(fetch->rect()).center();
+    const QPointF global = fetch->mapToGlobal(centre);
+    QCoreApplication::postEvent(fetch, new QMouseEvent(QEvent::MouseButtonPress, centre, global, Qt::LeftButton,
+                                                       Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(fetch, new QMouseEvent(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
+                                                       Qt::NoButton, Qt::NoModifier));
+    gui->doData();
+    EXPECT_EQ(gui->receivedRecords().count(), 5);
+    EXPECT_EQ(out(), "");
+    waitUntil([] { return false; }, 100);
+    EXPECT_TRUE(sim->received().empty()) << "nothing was sent between the records";
 }
