@@ -30,7 +30,8 @@ Gui::Gui(ZString deviceName)
       polling(false),
       inExchange(false),
       downloadCancelled(false),
-      portState(nullptr)
+      portState(nullptr),
+      pollBeforeLoss(false)
 {
     setMinimumSize(1010, 700);
 }
@@ -135,12 +136,44 @@ void Gui::openPort()
     port.setBaud(carlink::lineBaud);
     connect(&timer, SIGNAL(timeout()), this, SLOT(doData()));
     runTimer(1);
+    reopenTimer.setInterval(carlink::reopenIntervalMs);
+    connect(&reopenTimer, &QTimer::timeout, this, [this] { reopenPort(); });
     showPortState();
+}
+
+void Gui::portLost()
+{
+    if (reopenTimer.isActive())
+        return;
+    // Said once; what was received stays. The window keeps working meanwhile.
+    std::fprintf(stderr, "Error: Lost the serial port: %s\n", device.cStr());
+    pollBeforeLoss = timer.isActive();
+    runTimer(0);
+    port.close();
+    framer.clear();
+    reopenTimer.start();
+    showPortState();
+}
+
+void Gui::reopenPort()
+{
+    if (inExchange || polling || port.open(device.cStr()) != 0)
+        return;  // tried again at the next tick, quietly
+    reopenTimer.stop();
+    std::printf("Opening: %s\n", device.cStr());
+    port.setBaud(carlink::lineBaud);
+    if (pollBeforeLoss)
+        runTimer(1);
+    showPortState();
+    statusBar()->showMessage(QString::fromLatin1("The serial port is back"), 5000);
 }
 
 void Gui::showPortState()
 {
-    if (port.isOpen())
+    if (reopenTimer.isActive())
+        portState->setText(QString::fromLatin1("Lost serial port %1: trying to open it again every second")
+                               .arg(QString::fromLatin1(device.cStr())));
+    else if (port.isOpen())
         portState->setText(QString::fromLatin1("%1: %2 baud").arg(QString::fromLatin1(device.cStr())).arg(carlink::lineBaud));
     else
         portState->setText(QString::fromLatin1("Unable to open serial port: %1").arg(QString::fromLatin1(device.cStr())));
@@ -183,6 +216,7 @@ void Gui::stop()
     fetchButton->setEnabled(true);
     stopButton->setEnabled(false);
     carlink::sendLiveStop(port);
+    checkPort();
 }
 
 void Gui::setTime()
@@ -201,6 +235,7 @@ void Gui::setTime()
     } else {
         statusBar()->showMessage(QString::fromLatin1("Car Computer clock set"), 5000);
     }
+    checkPort();
 }
 
 void Gui::reset()
@@ -209,6 +244,7 @@ void Gui::reset()
         return;
     std::printf("Reset\n");
     carlink::sendReset(port);
+    checkPort();
 }
 
 void Gui::resetFull()
@@ -217,4 +253,5 @@ void Gui::resetFull()
         return;
     std::printf("Reset\n");
     carlink::sendFactoryReset(port);
+    checkPort();
 }

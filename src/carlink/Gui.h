@@ -5,6 +5,7 @@
 
 #include "AppGui.h"
 #include "CarLink.h"
+#include "RecordFramer.h"
 #include "RecordText.h"
 #include "ZList.h"
 #include "ZSerial.h"
@@ -38,6 +39,7 @@ public:
     int currentSampleIndex() const { return sampleIndex; }
     bool isLive() const { return liveMode != 0; }
     bool pollRunning() const { return timer.isActive(); }
+    bool portIsLost() const { return reopenTimer.isActive(); }
     bool exchangeRunning() const { return inExchange; }
     int bytesWaiting() { return port.bytesAvailable(); }
     const Info& lastInfo() const { return info; }
@@ -70,9 +72,13 @@ private:
     enum class RecordResult { Stored, Rejected, NothingReceived };
 
     void openPort();
+    void portLost();
+    void checkPort() { if (port.isLost()) portLost(); }
+    void reopenPort();
     void runTimer(int on);
     void clearWindows();
     RecordResult takeRecord(bool answerWithNext);
+    void takeWaitingRecords(int available);
     void storeRecord(Data& record, const struct tm& local);
     bool refuseWhileBusy(const char* command);
     void downloadBlock(int row, int blockNumber, int blockCount);
@@ -100,4 +106,7 @@ private:
     bool inExchange;             // a download, directory read or clock setting owns the port
     bool downloadCancelled;      // Stop pressed during a download
     QLabel* portState;           // permanent status-bar note of the port
+    RecordFramer framer;         // live bytes not yet taken as records
+    QTimer reopenTimer;          // runs while a lost port is being tried again
+    bool pollBeforeLoss;         // whether the poll ran when the port was lost
 };

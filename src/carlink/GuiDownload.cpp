@@ -28,6 +28,7 @@ void Gui::getDirectory(ZList<ZString>& directory)
     getInfo();
     if (info.DirNumber == 0) {
         inExchange = false;
+        checkPort();
         return;
     }
 
@@ -57,6 +58,7 @@ void Gui::getDirectory(ZList<ZString>& directory)
         directory.append(directoryLine(entry));
     }
     inExchange = false;
+    checkPort();
 }
 
 void Gui::fetchData()
@@ -107,6 +109,7 @@ void Gui::fetchDataDir(ZList<int> entries)
         statusBar()->showMessage(QString::fromLatin1("Download finished: %1 records").arg(records.count()), 10000);
     }
     downloadCancelled = false;
+    checkPort();
 }
 
 void Gui::downloadBlock(int row, int blockNumber, int blockCount)
@@ -148,4 +151,5 @@ void Gui::fetchDataOld()
     clearWindows();
     liveMode = 0;
     carlink::startOlderTransfer(port);
+    checkPort();
 }

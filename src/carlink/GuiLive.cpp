@@ -38,12 +38,14 @@ void Gui::liveData()
     liveMode = 1;
     runTimer(1);
     carlink::sendLiveStart(port);
+    checkPort();
 }
 
 void Gui::doData(int block)
 {
     if (block != 0) {
         takeRecord(liveMode == 0);
+        checkPort();
         return;
     }
     // A tick never runs inside another tick or inside a transfer: the events
@@ -51,16 +53,49 @@ void Gui::doData(int block)
     if (polling || inExchange)
         return;
     const int available = port.bytesAvailable();
-    if (available < carlink::dataRecordSize)
+    if (available < 0) {
+        checkPort();
         return;
-    // The line brings up to 14 records a second and the tick runs ten times a
-    // second, so take every whole record that is waiting; taking one per tick
-    // would leave the view further behind with every second.
-    const int waiting = available / carlink::dataRecordSize;
+    }
+    if (framer.pending() + available < carlink::dataRecordSize)
+        return;
     polling = true;
-    for (int i = 0; i < waiting; ++i)
-        takeRecord(liveMode == 0);
+    takeWaitingRecords(available);
     polling = false;
+    checkPort();
+}
+
+void Gui::takeWaitingRecords(int available)
+{
+    // The line brings up to 14 records a second and the tick runs ten times a
+    // second, so every whole record that waits is taken; one per tick would
+    // leave the view further behind with every second.
+    std::vector<unsigned char> bytes(std::size_t(available), 0);
+    const int received = port.read(bytes.data(), available);
+    if (received <= 0) {
+        std::printf("Return: %d\n", received);
+        return;
+    }
+    framer.add(bytes.data(), received);
+
+    time_t now = time(nullptr);
+    struct tm local;
+    localtime_r(&now, &local);
+    for (;;) {
+        Data record;
+        int dropped = 0;
+        std::uint16_t magic = 0;
+        const RecordFramer::Step step = framer.next(record, dropped, magic);
+        if (step == RecordFramer::Step::NeedMore)
+            return;
+        // Outside live mode every record the Car Computer sends waits for its 'n'.
+        if (liveMode == 0)
+            carlink::requestNext(port);
+        if (step == RecordFramer::Step::Broken)
+            std::fprintf(stderr, "Error in packet received: Num: %d Magic: %x\n", dropped, unsigned(magic));
+        else
+            storeRecord(record, local);
+    }
 }
 
 Gui::RecordResult Gui::takeRecord(bool answerWithNext)

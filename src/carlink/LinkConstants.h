@@ -17,6 +17,7 @@ constexpr std::uint16_t recordMagic = 0x4141;  // "AA" opens every record
 constexpr int readTimeoutMs = 2000;
 
 constexpr int pollIntervalMs = 100;            // live poll of the serial input
+constexpr int reopenIntervalMs = 1000;         // retrying a port whose device went away
 constexpr int directoryEntriesRequested = 64;  // every directory read asks for 64
 constexpr int wholeStoreRecords = 2048;        // records asked for when there is no directory
 constexpr int wholeStoreHighestStart = 2048;   // a whole-store start above this wraps to 0

@@ -31,6 +31,12 @@ constexpr BaudRate supportedRates[] = {
 
 constexpr short goneEvents = POLLHUP | POLLERR | POLLNVAL;
 
+// Errors that mean the device itself is gone, not that one call failed.
+bool deviceGone(int error)
+{
+    return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE;
+}
+
 int millisecondsUntil(SteadyClock::time_point deadline)
 {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
@@ -62,7 +68,14 @@ int waitFor(int fd, short events, SteadyClock::time_point deadline)
 
 } // namespace
 
-ZSerial::ZSerial() : handle(-1) {}
+ZSerial::ZSerial() : handle(-1), lost(false) {}
+
+int ZSerial::handleFailure(int error)
+{
+    if (deviceGone(error))
+        lost = true;
+    return -1;
+}
 
 ZSerial::~ZSerial()
 {
@@ -90,6 +103,7 @@ std::string ZSerial::systemDeviceName(const char* device)
 int ZSerial::open(const char* device)
 {
     close();
+    lost = false;
     if (!device || !*device)
         return 1;
 
@@ -124,6 +138,7 @@ int ZSerial::close()
     ::ioctl(handle, TIOCNXCL);
     ::close(handle);
     handle = -1;
+    lost = false;
     return 0;
 }
 
@@ -174,16 +189,22 @@ int ZSerial::read(void* buf, int n)
             got += int(r);
             continue;
         }
-        if (r == 0)
+        if (r == 0) {
+            // End of file on a terminal: the line has hung up.
+            lost = true;
             return got > 0 ? got : -1;
+        }
         if (errno == EINTR)
             continue;
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
-            return got > 0 ? got : -1;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            const int failed = handleFailure(errno);
+            return got > 0 ? got : failed;
+        }
         int ready = waitFor(handle, POLLIN, deadline);
         if (ready == 0)
             return got;
         if (ready < 0) {
+            lost = true;
             // Take what the driver still holds before reporting the loss.
             r = ::read(handle, bytes + got, size_t(n - got));
             if (r > 0)
@@ -209,11 +230,14 @@ int ZSerial::write(const void* buf, int n)
         if (r < 0 && errno == EINTR)
             continue;
         if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            return -1;
+            return handleFailure(errno);
         // The driver's queue is full: a line that takes no byte for a whole
         // read time-out is as good as gone.
         const auto deadline = SteadyClock::now() + std::chrono::milliseconds(carlink::readTimeoutMs);
-        if (waitFor(handle, POLLOUT, deadline) != 1)
+        const int ready = waitFor(handle, POLLOUT, deadline);
+        if (ready < 0)
+            lost = true;
+        if (ready != 1)
             return sent > 0 ? sent : -1;
     }
     return sent;
@@ -229,11 +253,15 @@ int ZSerial::bytesAvailable()
     do
         ready = ::poll(&p, 1, 0);
     while (ready < 0 && errno == EINTR);
-    if (ready < 0 || (ready > 0 && (p.revents & goneEvents)))
+    if (ready < 0)
+        return handleFailure(errno);
+    if (ready > 0 && (p.revents & goneEvents)) {
+        lost = true;
         return -1;
+    }
     int count = 0;
     if (::ioctl(handle, FIONREAD, &count) != 0)
-        return -1;
+        return handleFailure(errno);
     return count;
 }
 

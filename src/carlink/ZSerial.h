@@ -30,11 +30,17 @@ public:
     int purge();
 
     bool isOpen() const { return handle >= 0; }
+    // True once a call found that the device has gone away (hang-up, an
+    // unplugged adapter); the port stays so until it is closed or opened again.
+    bool isLost() const { return lost; }
 
     // "COMn" (n >= 1) names the machine's n-th serial port, /dev/ttyS<n-1>;
     // any other name is passed to the system unchanged.
     static std::string systemDeviceName(const char* device);
 
 private:
+    int handleFailure(int error);
+
     int handle;
+    bool lost;
 };

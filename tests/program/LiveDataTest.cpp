@@ -57,7 +57,7 @@ TEST_F(MainWindow, TimeCountsFromTheFirstRecordOfTheRunEvenAfterLiveDataAgain)
     EXPECT_FLOAT_EQ(gui->window(Time)[0], 15.0f);
 }
 
-TEST_F(MainWindow, APollTakesEveryWholeRecordWaitingAndLeavesAPartialOne)
+TEST_F(MainWindow, APollTakesEveryWholeRecordWaitingAndAPartOneWaitsForItsRest)
 {
     sim->setAnswering(false);
     gui->liveData();
@@ -68,37 +68,44 @@ TEST_F(MainWindow, APollTakesEveryWholeRecordWaitingAndLeavesAPartialOne)
         const Bytes one = recordAt(i);
         burst.insert(burst.end(), one.begin(), one.end());
     }
-    const Bytes whole = recordAt(20);
-    const Bytes partial(whole.begin(), whole.begin() + 33);
-    putOnLine(concat({burst, partial}));
+    const Bytes last = recordAt(20);
+    putOnLine(concat({burst, Bytes(last.begin(), last.begin() + 33)}));
 
     gui->doData();
     EXPECT_EQ(gui->receivedRecords().count(), 14) << "one tick keeps up with a second of the line";
     gui->doData();
     EXPECT_EQ(gui->receivedRecords().count(), 14) << "33 bytes are not a record yet";
-    EXPECT_EQ(gui->bytesWaiting(), 33);
+
+    putOnLine(Bytes(last.begin() + 33, last.end()));
+    gui->doData();
+    EXPECT_EQ(gui->receivedRecords().count(), 15);
+    EXPECT_FLOAT_EQ(gui->window(Time)[14], 20.0f);
 }
 
-TEST_F(MainWindow, ABrokenRecordChangesNothingAndIsReported)
+TEST_F(MainWindow, ABrokenRecordIsReportedAndLeftOutAndTheNextOneIsTaken)
 {
     sim->setAnswering(false);
     gui->liveData();
     putOnLine(recordAt(1));
     ASSERT_TRUE(waitForRecords(1));
     err();
-    const QString logBefore = gui->log()->toPlainText();
-    const std::vector<float> windowBefore = gui->window(Speed);
 
+    Reading good;
+    good.speed = 1000;
     Bytes bad = recordAt(2, exampleReading());
     bad[1] = 0x42;  // "AB"
-    putOnLine(bad);
+    const Bytes third = recordAt(3, exampleReading());
+    const Bytes stream = concat({bad, Bytes(third.begin(), third.begin() + 20), recordAt(4, good)});
+    putOnLine(stream);
     gui->doData();
 
-    EXPECT_EQ(err(), "Error in packet received: Num: 34 Magic: 4241\n");
-    EXPECT_EQ(gui->receivedRecords().count(), 1);
-    EXPECT_EQ(gui->currentSampleIndex(), 1);
-    EXPECT_EQ(gui->window(Speed), windowBefore);
-    EXPECT_EQ(gui->log()->toPlainText(), logBefore);
+    EXPECT_EQ(err(), "Error in packet received: Num: 34 Magic: 4241\n"
+                     "Error in packet received: Num: 20 Magic: 4141\n");
+    EXPECT_EQ(gui->receivedRecords().count(), 2);
+    EXPECT_EQ(gui->currentSampleIndex(), 2);
+    EXPECT_FLOAT_EQ(gui->window(Speed)[1], 10.0f) << "the record after the broken ones";
+    EXPECT_FLOAT_EQ(gui->window(Time)[1], 3.0f);
+    EXPECT_EQ(gui->log()->blockCount(), 2);
 }
 
 TEST_F(MainWindow, FullWindowsSlideByOneSample)

@@ -1,0 +1,122 @@
+// Cutting a live stream into records when some of it arrives broken.
+#include "CarSimRecords.h"
+#include "RecordFramer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes record(int second, std::uint16_t speed = 0)
+{
+    carsim::Sample sample;
+    sample.speed = speed;
+    const carsim::DataBytes raw = carsim::makeDataRecord({2009, 1, 1, 12, 0, second}, sample);
+    return Bytes(raw.begin(), raw.end());
+}
+
+// What the framer makes of a stream: "R<second>" per record, "B<bytes>:<magic>" per broken run.
+std::string frame(const Bytes& stream, int chunk = 1 << 20)
+{
+    RecordFramer framer;
+    std::string seen;
+    for (std::size_t at = 0; at < stream.size(); at += std::size_t(chunk)) {
+        const std::size_t n = std::min(stream.size() - at, std::size_t(chunk));
+        framer.add(stream.data() + at, int(n));
+        for (;;) {
+            Data r;
+            int dropped = 0;
+            std::uint16_t magic = 0;
+            const RecordFramer::Step step = framer.next(r, dropped, magic);
+            if (step == RecordFramer::Step::NeedMore)
+                break;
+            char text[32];
+            if (step == RecordFramer::Step::Record)
+                std::snprintf(text, sizeof text, "R%d ", bcdToBin(r.bytes[2]));
+            else
+                std::snprintf(text, sizeof text, "B%d:%x ", dropped, unsigned(magic));
+            seen += text;
+        }
+    }
+    return seen;
+}
+
+Bytes join(std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+    for (const Bytes& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+Bytes cut(const Bytes& bytes, std::size_t length)
+{
+    return Bytes(bytes.begin(), bytes.begin() + std::ptrdiff_t(length));
+}
+
+} // namespace
+
+TEST(RecordFramer, OneBrokenRecordCostsThatRecordOnly)
+{
+    Bytes wrongMagic = record(2);
+    wrongMagic[1] = 0x42;
+    struct Case { const char* story; Bytes stream; const char* seen; };
+    const Case cases[] = {
+        {"records back to back", join({record(1), record(2), record(3)}), "R1 R2 R3 "},
+        {"a wrong magic", join({record(1), wrongMagic, record(3)}), "R1 B34:4241 R3 "},
+        {"a record cut short", join({record(1), cut(record(2), 20), record(3)}), "R1 B20:4141 R3 "},
+        {"stray bytes before a record", join({record(1), Bytes{0x00, 0x13, 0xfe}, record(3)}), "R1 B3:1300 R3 "},
+        {"a stray 'A' before a record", join({record(1), Bytes{0x41}, record(3)}), "R1 B1:41 R3 "},
+        {"only two bytes of a record", join({record(1), cut(record(2), 2), record(3)}), "R1 B1:41 B1:41 R3 "},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(frame(c.stream), c.seen) << c.story;
+        EXPECT_EQ(frame(c.stream, 7), c.seen) << c.story << ", arriving in small pieces";
+    }
+}
+
+TEST(RecordFramer, DataThatReadsLikeAMagicDoesNotBreakAWholeRecord)
+{
+    // Speed 0x4141 puts "AA" in the middle of the record.
+    const Bytes lookalike = record(2, 0x4141);
+    EXPECT_EQ(frame(join({record(1), lookalike, record(3)})), "R1 R2 R3 ");
+    // Last in the stream and nothing behind it: a whole record all the same.
+    EXPECT_EQ(frame(lookalike), "R2 ");
+}
+
+TEST(RecordFramer, APartialRecordWaitsForItsRest)
+{
+    RecordFramer framer;
+    const Bytes r1 = record(1);
+    framer.add(r1.data(), 33);
+    Data r;
+    int dropped;
+    std::uint16_t magic;
+    EXPECT_EQ(framer.next(r, dropped, magic), RecordFramer::Step::NeedMore);
+    EXPECT_EQ(framer.pending(), 33);
+    framer.add(r1.data() + 33, 1);
+    EXPECT_EQ(framer.next(r, dropped, magic), RecordFramer::Step::Record);
+    EXPECT_EQ(framer.pending(), 0);
+
+    // Noise waits for the next magic, so that it is reported as one run.
+    const Bytes noise{0x10, 0x20, 0x30};
+    framer.add(noise.data(), 3);
+    EXPECT_EQ(framer.next(r, dropped, magic), RecordFramer::Step::NeedMore);
+    const Bytes r2 = record(2);
+    framer.add(r2.data(), int(r2.size()));
+    EXPECT_EQ(framer.next(r, dropped, magic), RecordFramer::Step::Broken);
+    EXPECT_EQ(dropped, 3);
+    EXPECT_EQ(magic, 0x2010);
+
+    // A long run without any magic is let go rather than kept without end.
+    const Bytes flood(5000, 0x55);
+    RecordFramer flooded;
+    flooded.add(flood.data(), int(flood.size()));
+    EXPECT_EQ(flooded.next(r, dropped, magic), RecordFramer::Step::Broken);
+    EXPECT_EQ(dropped, 5000);
+    EXPECT_EQ(flooded.pending(), 0);
+}
