@@ -170,13 +170,17 @@ void Gui::reopenPort()
 
 void Gui::showPortState()
 {
+    // A device name can be as long as the command line; the label must not
+    // stretch the window.
+    const QString name = portState->fontMetrics().elidedText(QString::fromLocal8Bit(device.cStr()),
+                                                             Qt::ElideMiddle, 400);
     if (reopenTimer.isActive())
-        portState->setText(QString::fromLatin1("Lost serial port %1: trying to open it again every second")
-                               .arg(QString::fromLatin1(device.cStr())));
+        portState->setText(QString::fromLatin1("Lost serial port %1: trying to open it again every second").arg(name));
     else if (port.isOpen())
-        portState->setText(QString::fromLatin1("%1: %2 baud").arg(QString::fromLatin1(device.cStr())).arg(carlink::lineBaud));
+        portState->setText(QString::fromLatin1("%1: %2 baud").arg(name).arg(carlink::lineBaud));
     else
-        portState->setText(QString::fromLatin1("Unable to open serial port: %1").arg(QString::fromLatin1(device.cStr())));
+        portState->setText(QString::fromLatin1("Unable to open serial port: %1 (%2)")
+                               .arg(name, QString::fromStdString(port.openFailure())));
 }
 
 bool Gui::refuseWhileBusy(const char* command)

@@ -68,7 +68,7 @@ int waitFor(int fd, short events, SteadyClock::time_point deadline)
 
 } // namespace
 
-ZSerial::ZSerial() : handle(-1), lost(false) {}
+ZSerial::ZSerial() : handle(-1), lost(false), openError(0) {}
 
 int ZSerial::handleFailure(int error)
 {
@@ -104,29 +104,49 @@ int ZSerial::open(const char* device)
 {
     close();
     lost = false;
+    openError = ENOENT;
     if (!device || !*device)
         return 1;
 
     const std::string name = systemDeviceName(device);
     // O_NONBLOCK stays on: reads and writes wait in poll, with a deadline.
     int fd = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        openError = errno;
         return 1;
+    }
 
     struct termios settings;
     if (!::isatty(fd) || ::tcgetattr(fd, &settings) != 0) {
+        openError = ENOTTY;
         ::close(fd);
         return 1;
     }
     // The flock keeps out every other opener, root included, which TIOCEXCL alone does not.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        openError = EBUSY;
         ::close(fd);
         return 1;
     }
     ::ioctl(fd, TIOCEXCL);
 
     handle = fd;
+    openError = 0;
     return 0;
+}
+
+std::string ZSerial::openFailure() const
+{
+    switch (openError) {
+    case 0:
+        return std::string();
+    case ENOTTY:
+        return "not a serial port";
+    case EBUSY:
+        return "in use by another program";
+    default:
+        return std::strerror(openError);
+    }
 }
 
 int ZSerial::close()

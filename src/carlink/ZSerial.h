@@ -33,6 +33,9 @@ public:
     // True once a call found that the device has gone away (hang-up, an
     // unplugged adapter); the port stays so until it is closed or opened again.
     bool isLost() const { return lost; }
+    // Why the last open failed, in words ("not a serial port", "in use by
+    // another program", or the system's text); empty after a successful open.
+    std::string openFailure() const;
 
     // "COMn" (n >= 1) names the machine's n-th serial port, /dev/ttyS<n-1>;
     // any other name is passed to the system unchanged.
@@ -43,4 +46,5 @@ private:
 
     int handle;
     bool lost;
+    int openError;  // errno of the last failed open, 0 after a successful one
 };

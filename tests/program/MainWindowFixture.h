@@ -110,6 +110,8 @@ protected:
     // The console lines since the last call.
     std::string out()
     {
+        if (!capturing)
+            return std::string();
         std::fflush(stdout);
         std::string text = ::testing::internal::GetCapturedStdout();
         ::testing::internal::CaptureStdout();
@@ -118,6 +120,8 @@ protected:
     }
     std::string err()
     {
+        if (!capturing)
+            return std::string();
         std::fflush(stderr);
         std::string text = ::testing::internal::GetCapturedStderr();
         ::testing::internal::CaptureStderr();
@@ -170,7 +174,6 @@ protected:
     std::string openingOut;  // the console lines of building the window
     std::string openingErr;
 
-private:
     void captureConsole()
     {
         if (capturing)

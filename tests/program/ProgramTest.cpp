@@ -61,12 +61,15 @@ TEST(Program, AnUnknownOptionPrintsTheUsageAndEndsBeforeAnyWindow)
     }
 }
 
-TEST(Program, ADeviceThatDoesNotExistIsReportedOnceAndTheWindowStaysUp)
+TEST(Program, ADeviceThatCannotBeOpenedIsReportedOnceAndTheWindowStaysUp)
 {
-    const ProgramRun run = runProgram({"-d", "/nonexistent/ttyUSB0"}, 1500);
-    EXPECT_FALSE(run.exited) << "the window keeps running";
-    EXPECT_EQ(run.out.toStdString(), "Opening: /nonexistent/ttyUSB0\n");
-    EXPECT_EQ(run.err.toStdString(), "Error: Unable to open serial port: /nonexistent/ttyUSB0\n");
+    for (const QString& device : {QString("/nonexistent/ttyUSB0"), QString(), QString(100000, 'y')}) {
+        const ProgramRun run = runProgram({"-d", device}, 1500);
+        EXPECT_FALSE(run.exited) << "the window keeps running";
+        // Compared as truths, so that a failure does not print a 100,000-character name.
+        EXPECT_TRUE(run.out == "Opening: " + device + "\n") << run.out.left(200).toStdString();
+        EXPECT_TRUE(run.err == "Error: Unable to open serial port: " + device + "\n") << run.err.left(200).toStdString();
+    }
 }
 
 TEST(Program, OpensTheSimulatedCarComputer)
