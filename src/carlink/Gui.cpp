@@ -31,7 +31,8 @@ Gui::Gui(ZString deviceName)
       inExchange(false),
       downloadCancelled(false),
       portState(nullptr),
-      pollBeforeLoss(false)
+      pollBeforeLoss(false),
+      liveRunning(false)
 {
     setMinimumSize(1010, 700);
 }
@@ -164,6 +165,10 @@ void Gui::reopenPort()
     port.setBaud(carlink::lineBaud);
     if (pollBeforeLoss)
         runTimer(1);
+    // A Car Computer that lost its power with the adapter has forgotten that
+    // it was streaming; one that kept it takes the repeated 'c' in its stride.
+    if (liveRunning)
+        carlink::sendLiveStart(port);
     showPortState();
     statusBar()->showMessage(QString::fromLatin1("The serial port is back"), 5000);
 }
@@ -219,6 +224,7 @@ void Gui::stop()
     liveButton->setEnabled(true);
     fetchButton->setEnabled(true);
     stopButton->setEnabled(false);
+    liveRunning = false;
     carlink::sendLiveStop(port);
     checkPort();
 }

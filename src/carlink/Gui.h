@@ -109,4 +109,5 @@ private:
     RecordFramer framer;         // live bytes not yet taken as records
     QTimer reopenTimer;          // runs while a lost port is being tried again
     bool pollBeforeLoss;         // whether the poll ran when the port was lost
+    bool liveRunning;            // LiveData pressed and not stopped since
 };

@@ -69,6 +69,7 @@ void Gui::fetchData()
     clearWindows();
     records.clear();
     liveMode = 0;
+    liveRunning = false;
     runTimer(0);
     directoryDialog->show();
     directoryDialog->update();
@@ -150,6 +151,7 @@ void Gui::fetchDataOld()
     stopButton->setEnabled(true);
     clearWindows();
     liveMode = 0;
+    liveRunning = false;
     carlink::startOlderTransfer(port);
     checkPort();
 }

@@ -36,6 +36,7 @@ void Gui::liveData()
     clearWindows();
     records.clear();
     liveMode = 1;
+    liveRunning = true;
     runTimer(1);
     carlink::sendLiveStart(port);
     checkPort();

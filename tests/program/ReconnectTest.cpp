@@ -44,6 +44,7 @@ TEST_F(Replug, ALostPortIsSaidOnceTriedAgainAndPollingResumesInItsMode)
     faults.reopenAfterMs = 2500;
     sim->setFaults(faults);
     sim->unplug();
+    sim->clearReceived();
 
     ASSERT_TRUE(waitUntil([&] { return gui->portIsLost(); }, 2000)) << "the hang-up was not noticed";
     EXPECT_TRUE(statusSays("Lost serial port"));
@@ -59,6 +60,8 @@ TEST_F(Replug, ALostPortIsSaidOnceTriedAgainAndPollingResumesInItsMode)
     EXPECT_TRUE(gui->isLive());
     EXPECT_TRUE(statusSays("4800 baud"));
 
+    ASSERT_TRUE(sim->waitForReceived(1, 2000));
+    EXPECT_EQ(sim->received().back(), 'c') << "the stream is asked for again";
     sim->setAnswering(false);
     sim->sendRaw(bytesOf(rawRecord({2009, 1, 1, 0, 0, 3})));
     ASSERT_TRUE(waitForRecords(1)) << "records flow again";  // LiveData above started a new list
