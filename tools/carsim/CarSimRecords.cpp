@@ -122,6 +122,26 @@ DataBytes makeDataRecord(const Stamp& at, const Sample& v)
     return r;
 }
 
+void setSequence(DataBytes& record, std::uint32_t sequence)
+{
+    for (int i = 0; i < 4; ++i) {
+        record[std::size_t(sequenceOffset + i)] = std::uint8_t(sequence >> 8 * i);
+        record[std::size_t(sequenceOffset + 4 + i)] = std::uint8_t(~sequence >> 8 * i);
+    }
+}
+
+bool readSequence(const std::uint8_t* record, std::uint32_t& sequence)
+{
+    std::uint32_t counter = 0;
+    std::uint32_t complement = 0;
+    for (int i = 3; i >= 0; --i) {
+        counter = counter << 8 | record[sequenceOffset + i];
+        complement = complement << 8 | record[sequenceOffset + 4 + i];
+    }
+    sequence = counter;
+    return counter == ~complement;
+}
+
 DirectoryBytes makeDirectoryEntry(const Stamp& blockStart, std::int32_t dataPosition)
 {
     DirectoryBytes e{};
@@ -265,8 +285,11 @@ Store makeStore(int blocks, int recordsPerBlock, int directorySlots, int positio
         const std::int64_t start = end - (blocks - b) * span;
         store.startBlock(stampAt(start));
         VehicleModel drive;
-        for (int k = 0; k < recordsPerBlock; ++k)
-            store.log(makeDataRecord(stampAt(start + k), drive.step(k == 0 ? 0 : 1)));
+        for (int k = 0; k < recordsPerBlock; ++k) {
+            DataBytes record = makeDataRecord(stampAt(start + k), drive.step(k == 0 ? 0 : 1));
+            setSequence(record, std::uint32_t(b) * std::uint32_t(recordsPerBlock) + std::uint32_t(k) + 1);
+            store.log(record);
+        }
     }
     return store;
 }

@@ -61,6 +61,16 @@ struct Sample
 };
 
 DataBytes makeDataRecord(const Stamp& at, const Sample& sample);
+
+// Bytes 26-33 of a Data record, which the program passes through unread, carry the
+// record's sequence number: a 32-bit counter at 26 and its bitwise complement at 30,
+// both little-endian. A received record can so be told from every other, and a
+// mangled one shows by the two disagreeing.
+constexpr int sequenceOffset = 26;
+void setSequence(DataBytes& record, std::uint32_t sequence);
+// The sequence number of the 34 record bytes at `record`; false when counter and
+// complement disagree.
+bool readSequence(const std::uint8_t* record, std::uint32_t& sequence);
 DirectoryBytes makeDirectoryEntry(const Stamp& blockStart, std::int32_t dataPosition);
 // An unused directory slot: the magic, then zeros (year byte 0).
 DirectoryBytes emptyDirectorySlot();
@@ -116,6 +126,7 @@ constexpr int defaultPositions = 2049;
 
 // A store that has already logged `blocks` drives of `recordsPerBlock` records
 // each (one second apart, the last ending shortly before `now`), from position 0 on.
+// They carry the sequence numbers 1, 2, ... in the order they were logged.
 Store makeStore(int blocks, int recordsPerBlock, int directorySlots, int positions,
                 const Stamp& now);
 

@@ -36,6 +36,12 @@ constexpr milliseconds longestSleep(200);
 constexpr milliseconds unplugGrace(1000);
 // A write to the master shows in the slave's queue only a moment later.
 constexpr milliseconds queueSettles(50);
+// The reader's queue of a pseudo-terminal holds 4095 bytes; below this many it has
+// room, so nothing can be waiting before it.
+constexpr int readerQueueRoom = 4000;
+// The most a pseudo-terminal holds between its two ends besides the reader's queue
+// (its buffers take about 20 KiB before a write blocks), with room to spare.
+constexpr std::uint64_t lineHoldsAtMost = 64 * 1024;
 
 double secondsBetween(TimePoint from, TimePoint to)
 {
@@ -61,6 +67,14 @@ std::uint32_t littleEndian(const std::uint8_t* b, int size)
 }
 
 } // namespace
+
+std::uint64_t recordDigest(const std::uint8_t* record)
+{
+    std::uint64_t h = 14695981039346656037ULL;
+    for (int i = 0; i < dataRecordBytes; ++i)
+        h = (h ^ record[i]) * 1099511628211ULL;
+    return h;
+}
 
 // The protocol, as the Car Computer hears it.
 //
@@ -100,6 +114,9 @@ public:
     bool publishLink();
     void removeLink();
 
+    void accountHangUp(TimePoint now);
+    void markLost(std::uint64_t deliveredUpTo);
+
     void readInput(TimePoint now);
     void consumeInput(TimePoint now);
     void handleByte(std::uint8_t b, TimePoint at);
@@ -111,12 +128,28 @@ public:
     TimePoint nextWake(TimePoint now) const;
     bool readyToUnplug(TimePoint now) const;
 
-    void queueOut(const std::uint8_t* bytes, std::size_t size, bool raw = false);
+    struct ChaosDraw
+    {
+        bool wrongMagic = false;
+        int shortBytes = 0;
+        int garbageBytes = 0;
+        int silenceMs = 0;
+        bool unplug = false;
+        int reopenMs = -1;
+    };
+    ChaosDraw drawChaos();
+
+    std::size_t queueOut(const std::uint8_t* bytes, std::size_t size, bool raw = false);
     void acknowledge() { queueOut(&ackByte, 1); }
-    void sendRecord(const DataBytes& record);
+    bool sendRecord(const DataBytes& record, bool liveRecord = false, const ChaosDraw* chaos = nullptr);
+    int sendGarbage(int count);
     void sendInfo();
     Stamp clockAt(TimePoint t) const;
     bool liveBacklog() const { return output.size() >= std::size_t(dataRecordBytes); }
+    bool streaming() const
+    {
+        return live && answering && !liveBacklog() && !outputBlocked && !unplugWhenSent;
+    }
     std::chrono::nanoseconds byteTime() const
     {
         return std::chrono::nanoseconds(10'000'000'000LL / std::max(options.baud, 1));
@@ -171,7 +204,29 @@ public:
     Faults faults;
     std::mt19937 random;
     int recordsSent = 0;
+    int liveSent = 0;
     bool unplugWhenSent = false;
+    int pendingReopenMs = -1;  // a pulled cable: the new line's delay
+    ChaosDraw chaosDraw;
+    bool chaosDrawn = false;   // chaosDraw belongs to the next live record
+    TimePoint silentUntil;
+    std::uint32_t nextSequence = 1;
+
+    // What went out. Byte offsets count every byte ever queued; a record's entry
+    // keeps where it ended, so that a hang-up can tell which records it swallowed.
+    struct LoggedRecord
+    {
+        SentRecord record;
+        std::uint64_t streamEnd;
+    };
+    std::deque<LoggedRecord> sent;
+    std::size_t lineFirstSent = 0;   // the first entry of the open line
+    std::uint64_t queuedTotal = 0;
+    std::uint64_t lineStart = 0;     // offset of the open line's first byte
+    long garbageSent = 0;
+    int silences = 0;
+    int unplugs = 0;
+    int reopens = 0;
 
     // The exchange in progress.
     Phase phase = Phase::Idle;
@@ -192,6 +247,11 @@ CarSimulator::Engine::Engine(Options o)
     clockAnchor = SteadyClock::now();
     store = makeStore(options.blocks, options.recordsPerBlock, options.directorySlots,
                       options.positions, now);
+    for (const DataBytes& r : store.records) {
+        std::uint32_t sequence;
+        if (readSequence(r.data(), sequence))
+            nextSequence = std::max(nextSequence, sequence + 1);
+    }
 }
 
 bool CarSimulator::Engine::start()
@@ -284,6 +344,8 @@ bool CarSimulator::Engine::openLine()
     master = m;
     slave = s;
     slavePath = name;
+    lineStart = queuedTotal - output.size();
+    lineFirstSent = sent.size();
     if (!options.linkPath.empty() && !publishLink()) {
         ::close(master);
         ::close(slave);
@@ -298,6 +360,8 @@ void CarSimulator::Engine::closeLine()
 {
     if (master < 0)
         return;
+    const TimePoint now = SteadyClock::now();
+    accountHangUp(now);
     removeLink();
     // Closing the master hangs the line up for every opener of the slave.
     ::close(master);
@@ -309,12 +373,46 @@ void CarSimulator::Engine::closeLine()
     outputBlocked = false;
     unplugWhenSent = false;
     phase = Phase::Idle;
-    live = false;
-    if (faults.reopenAfterMs >= 0 && !stopping) {
-        reopenPending = true;
-        reopenAt = SteadyClock::now() + milliseconds(faults.reopenAfterMs);
+    // A pulled cable leaves the Car Computer streaming; every other close ends the stream.
+    const bool cablePulled = pendingReopenMs >= 0;
+    if (!cablePulled)
+        live = false;
+    if (!stopping) {
+        ++unplugs;
+        const int reopenMs = cablePulled ? pendingReopenMs : faults.reopenAfterMs;
+        if (reopenMs >= 0) {
+            reopenPending = true;
+            reopenAt = now + milliseconds(reopenMs);
+        }
     }
+    pendingReopenMs = -1;
     changed.notify_all();
+}
+
+// A hang-up throws away what the pseudo-terminal still held for the program, and
+// nothing still queued here ever leaves. Records that ended in either are marked
+// lost on the line. Where it cannot be known how much the line held, more is
+// marked: a lost record may still have arrived, an arrived one is never marked lost.
+void CarSimulator::Engine::accountHangUp(TimePoint now)
+{
+    const std::uint64_t written = queuedTotal - output.size();
+    std::uint64_t delivered = lineStart;
+    int unread = 0;
+    if (::ioctl(slave, FIONREAD, &unread) == 0 && unread >= 0) {
+        std::uint64_t held = std::uint64_t(unread);
+        // With room in the reader's queue and the last write settled, nothing waits
+        // between the two ends: the reader's queue is all the line holds.
+        if (unread >= readerQueueRoom || now - lastWriteAt < queueSettles)
+            held += lineHoldsAtMost;
+        delivered = written - std::min(held, written - lineStart);
+    }
+    markLost(delivered);
+}
+
+void CarSimulator::Engine::markLost(std::uint64_t deliveredUpTo)
+{
+    for (std::size_t i = sent.size(); i-- > lineFirstSent && sent[i].streamEnd > deliveredUpTo;)
+        sent[i].record.lostOnLine = true;
 }
 
 bool CarSimulator::Engine::publishLink()
@@ -361,6 +459,7 @@ void CarSimulator::Engine::run()
         if (reopenPending && now >= reopenAt) {
             reopenPending = false;
             if (openLine()) {
+                ++reopens;
                 inputLineFree = outputLineFree = now;
                 phase = Phase::Idle;
             }
@@ -588,7 +687,7 @@ void CarSimulator::Engine::serveNext()
 
 void CarSimulator::Engine::produceLive(TimePoint now)
 {
-    if (!live || !answering || liveBacklog() || outputBlocked)
+    if (!streaming() || now < silentUntil)
         return;
     if (options.liveRate > 0) {
         if (now < nextLiveAt)
@@ -600,40 +699,115 @@ void CarSimulator::Engine::produceLive(TimePoint now)
         if (nextLiveAt < now - period)
             nextLiveAt = now;
     }
+    if (faults.chaos.on && !chaosDrawn) {
+        chaosDraw = drawChaos();
+        chaosDrawn = true;
+        if (chaosDraw.silenceMs > 0) {
+            silentUntil = now + milliseconds(chaosDraw.silenceMs);
+            ++silences;
+            return;
+        }
+    }
+    const bool chaos = chaosDrawn;
+    chaosDrawn = false;
     DataBytes record;
     if (!liveQueue.empty()) {
         record = liveQueue.front();
         liveQueue.pop_front();
     } else {
         record = makeDataRecord(clockAt(now), vehicle.step(secondsBetween(lastSampleAt, now)));
+        setSequence(record, nextSequence++);
         lastSampleAt = now;
     }
     if (options.logLiveRecords)
         store.log(record);
-    sendRecord(record);
+    if (sendRecord(record, true, chaos ? &chaosDraw : nullptr) &&
+        ++liveSent == options.liveRecordLimit)
+        live = false;
 }
 
-void CarSimulator::Engine::sendRecord(const DataBytes& record)
+CarSimulator::Engine::ChaosDraw CarSimulator::Engine::drawChaos()
+{
+    const Chaos& c = faults.chaos;
+    std::uniform_real_distribution<double> unit(0, 1);
+    auto between = [this](int low, int high) {
+        return std::uniform_int_distribution<int>(low, std::max(low, high))(random);
+    };
+    ChaosDraw d;
+    d.wrongMagic = unit(random) < c.wrongMagic;
+    if (unit(random) < c.shortRecord)
+        d.shortBytes = between(1, dataRecordBytes - 1);
+    if (unit(random) < c.garbage)
+        d.garbageBytes = between(1, c.garbageBytes);
+    if (unit(random) < c.silence)
+        d.silenceMs = std::max(between(c.silenceMinMs, c.silenceMaxMs), 1);
+    if (unit(random) < c.unplug) {
+        d.unplug = true;
+        d.reopenMs = std::max(between(c.reopenMinMs, c.reopenMaxMs), 0);
+    }
+    return d;
+}
+
+// Never the magic's byte: see Faults.
+int CarSimulator::Engine::sendGarbage(int count)
+{
+    int went = 0;
+    for (int i = 0; i < count; ++i) {
+        auto b = std::uint8_t(std::uniform_int_distribution<int>(0, 254)(random));
+        if (b >= magicByte)
+            ++b;
+        went += int(queueOut(&b, 1));
+    }
+    garbageSent += went;
+    return went;
+}
+
+bool CarSimulator::Engine::sendRecord(const DataBytes& record, bool liveRecord, const ChaosDraw* chaos)
 {
     if (!answering || muteBudget == 0 || unplugWhenSent)
-        return;
+        return false;
     ++recordsSent;
     DataBytes out = record;
     std::size_t size = out.size();
+    int garbage = 0;
     if (faults.garbageProbability > 0 &&
-        std::uniform_real_distribution<double>(0, 1)(random) < faults.garbageProbability) {
-        const auto garbage = std::uint8_t(random());
-        queueOut(&garbage, 1);
-    }
-    if (faults.wrongMagicEvery > 0 && recordsSent % faults.wrongMagicEvery == 0)
-        out[1] = 'B';
+        std::uniform_real_distribution<double>(0, 1)(random) < faults.garbageProbability)
+        garbage += sendGarbage(1);
+    if (chaos && chaos->garbageBytes > 0)
+        garbage += sendGarbage(chaos->garbageBytes);
+    bool wrongMagic = faults.wrongMagicEvery > 0 && recordsSent % faults.wrongMagicEvery == 0;
     if (faults.shortRecordEvery > 0 && recordsSent % faults.shortRecordEvery == 0)
         size = std::size_t(std::clamp(faults.shortRecordBytes, 0, dataRecordBytes));
-    queueOut(out.data(), size);
+    if (chaos) {
+        wrongMagic = wrongMagic || chaos->wrongMagic;
+        if (chaos->shortBytes > 0)
+            size = std::min(size, std::size_t(chaos->shortBytes));
+    }
+    if (wrongMagic)
+        out[1] = 'B';
+    const std::size_t went = queueOut(out.data(), size);
     if (faults.silentAfter > 0 && recordsSent >= faults.silentAfter)
         answering = false;
     if (faults.unplugAfter > 0 && recordsSent >= faults.unplugAfter)
         unplugWhenSent = true;
+    if (chaos && chaos->unplug) {
+        unplugWhenSent = true;
+        pendingReopenMs = chaos->reopenMs;
+    }
+    if (went > 0) {
+        SentRecord r;
+        readSequence(record.data(), r.sequence);
+        r.digest = recordDigest(record.data());
+        r.departure = went < out.size() ? Departure::CutShort
+                                        : wrongMagic ? Departure::WrongMagic : Departure::WellFormed;
+        r.bytes = std::uint8_t(went);
+        r.garbageBefore = std::uint8_t(std::min(garbage, 255));
+        r.silenceBefore = chaos && chaos->silenceMs > 0;
+        r.unplugAfter = unplugWhenSent;
+        r.live = liveRecord;
+        sent.push_back({r, queuedTotal});
+    }
+    return went > 0;
 }
 
 void CarSimulator::Engine::sendInfo()
@@ -653,14 +827,14 @@ void CarSimulator::Engine::sendInfo()
     queueOut(reply, sizeof reply);
 }
 
-void CarSimulator::Engine::queueOut(const std::uint8_t* bytes, std::size_t size, bool raw)
+std::size_t CarSimulator::Engine::queueOut(const std::uint8_t* bytes, std::size_t size, bool raw)
 {
     const TimePoint now = SteadyClock::now();
     for (std::size_t i = 0; i < size; ++i) {
         if (!raw) {
             // A line about to be pulled carries nothing more.
             if (!answering || muteBudget == 0 || unplugWhenSent)
-                return;
+                return i;
             if (muteBudget > 0)
                 --muteBudget;
         }
@@ -669,7 +843,9 @@ void CarSimulator::Engine::queueOut(const std::uint8_t* bytes, std::size_t size,
         if (options.pacing)
             due = outputLineFree = std::max(outputLineFree, now) + byteTime();
         output.push_back({bytes[i], due});
+        ++queuedTotal;
     }
+    return size;
 }
 
 void CarSimulator::Engine::flushOutput(TimePoint now)
@@ -689,8 +865,13 @@ void CarSimulator::Engine::flushOutput(TimePoint now)
         output.erase(output.begin(), output.begin() + n);
         lastWriteAt = SteadyClock::now();
     }
-    if (n < 0 && errno != EAGAIN && errno != EINTR)
-        output.clear();  // the line is broken; what was queued is lost with it
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        // The line is broken; what was queued is lost with it, and what it held may be.
+        markLost(lineStart);
+        output.clear();
+        lineStart = queuedTotal;
+        lineFirstSent = sent.size();
+    }
     else if (n < ssize_t(ready))
         outputBlocked = true;  // the program is not reading: wait until it does
 }
@@ -706,8 +887,8 @@ TimePoint CarSimulator::Engine::nextWake(TimePoint now) const
         wake = std::min(wake, output.front().due);
     if (phase == Phase::AfterD || phase == Phase::Parameters || phase == Phase::ClockBytes)
         wake = std::min(wake, phaseDeadline);
-    if (live && answering && !liveBacklog() && !outputBlocked)
-        wake = std::min(wake, options.liveRate > 0 ? nextLiveAt : now);
+    if (streaming())
+        wake = std::min(wake, std::max(silentUntil, options.liveRate > 0 ? nextLiveAt : now));
     if (reopenPending)
         wake = std::min(wake, reopenAt);
     if (unplugWhenSent && output.empty())
@@ -894,6 +1075,34 @@ int CarSimulator::dataRecordsSent() const
 {
     std::lock_guard<std::mutex> lock(engine->mutex);
     return engine->recordsSent;
+}
+
+int CarSimulator::liveRecordsSent() const
+{
+    std::lock_guard<std::mutex> lock(engine->mutex);
+    return engine->liveSent;
+}
+
+SendLog CarSimulator::sendLog() const
+{
+    std::lock_guard<std::mutex> lock(engine->mutex);
+    SendLog log;
+    log.records.reserve(engine->sent.size());
+    for (const Engine::LoggedRecord& r : engine->sent)
+        log.records.push_back(r.record);
+    log.garbageBytes = engine->garbageSent;
+    log.silences = engine->silences;
+    log.unplugs = engine->unplugs;
+    log.reopens = engine->reopens;
+    return log;
+}
+
+bool CarSimulator::isIdle() const
+{
+    std::lock_guard<std::mutex> lock(engine->mutex);
+    const Engine& e = *engine;
+    return e.running && e.master >= 0 && !e.live && e.output.empty() && !e.unplugWhenSent &&
+           !e.unplugRequested && !e.reopenPending;
 }
 
 void CarSimulator::setTrafficListener(std::function<void(std::uint8_t)> listener)

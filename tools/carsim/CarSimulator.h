@@ -16,6 +16,28 @@
 
 namespace carsim {
 
+// Random faults on the live stream. Each live record draws afresh, from the
+// Faults' seed, whether it gets each fault, independently of the others; the same
+// seed gives the same faults to the same records. The probabilities are per record;
+// the defaults make a noisy line that still carries most records.
+struct Chaos
+{
+    bool on = false;
+    double wrongMagic = 0.002;    // it leaves with "AB" for its magic
+    double shortRecord = 0.002;   // it is cut to 1-33 bytes
+    double garbage = 0.002;       // 1-garbageBytes random bytes go before it
+    int garbageBytes = 64;
+    double silence = 0.0002;      // the stream pauses silenceMinMs-silenceMaxMs before it
+    int silenceMinMs = 200;
+    int silenceMaxMs = 3000;
+    double unplug = 0.0002;       // the line closes after it (once the program has taken
+                                  // it, or a second after it left) and a new one appears
+                                  // under the link reopenMinMs-reopenMaxMs later; the Car
+                                  // Computer streams on, as it does when a cable is pulled
+    int reopenMinMs = 300;
+    int reopenMaxMs = 2000;
+};
+
 // Faults on the line. Counts are 1-based over the Data records sent (live or in
 // a transfer); 0 switches a fault off.
 struct Faults
@@ -28,8 +50,47 @@ struct Faults
                                     // record (or a second after it left); nothing follows it
     int reopenAfterMs = -1;         // after an unplug, a new line appears this much later
     double garbageProbability = 0;  // chance of one random byte before each record
-    unsigned seed = 1;              // for the garbage bytes
+    unsigned seed = 1;              // for the garbage bytes and the chaos
+    Chaos chaos;
 };
+
+// Garbage bytes are never 0x41, the magic's byte: no burst can hold a record's
+// beginning, so whether a record left well-formed is never in doubt.
+
+// How a Data record left the Car Computer.
+enum class Departure { WellFormed, WrongMagic, CutShort };
+
+// One Data record sent, live or in a transfer.
+struct SentRecord
+{
+    std::uint32_t sequence = 0;         // its bytes 26-29 as made, before any fault
+    std::uint64_t digest = 0;           // of its 34 bytes as made (recordDigest)
+    Departure departure = Departure::WellFormed;
+    std::uint8_t bytes = dataRecordBytes;  // how many of its bytes went out
+    std::uint8_t garbageBefore = 0;        // random bytes sent just before it
+    bool silenceBefore = false;            // the stream paused just before it
+    bool unplugAfter = false;              // the line closed after it
+    bool live = true;
+    // Not known to have reached the program: the line hung up while it was still
+    // unread there (the pseudo-terminal throws that away), or it never left.
+    bool lostOnLine = false;
+
+    // A whole record with the right magic that the program could read.
+    bool arrived() const { return departure == Departure::WellFormed && !lostOnLine; }
+};
+
+// Everything the Car Computer put on the line since it started.
+struct SendLog
+{
+    std::vector<SentRecord> records;  // in the order sent
+    long garbageBytes = 0;
+    int silences = 0;
+    int unplugs = 0;                  // every time the line closed before stop()
+    int reopens = 0;
+};
+
+// FNV-1a of a record's 34 bytes, so a received record can be matched with the one sent.
+std::uint64_t recordDigest(const std::uint8_t* record);
 
 struct Options
 {
@@ -41,6 +102,8 @@ struct Options
     double liveRate = 4;
     // Live records go into the store, each live run a block of its own.
     bool logLiveRecords = true;
+    // After this many live records the stream ends, as if 'r' had come; 0: never.
+    int liveRecordLimit = 0;
     // After 'd', how long a following 'n' marks the older transfer (see the source).
     int olderTransferWindowMs = 100;
     // Published as a symbolic link to the line while it exists; empty: none.
@@ -114,6 +177,11 @@ public:
     // True once every queued byte has been handed to the line.
     bool waitUntilSent(int timeoutMs) const;
     int dataRecordsSent() const;
+    int liveRecordsSent() const;
+    SendLog sendLog() const;
+    // True when the line is open and nothing is streaming, queued or pending
+    // (no silence, unplug or reopen to come).
+    bool isIdle() const;
     // Called on the simulator's thread for each byte received; must not call back.
     void setTrafficListener(std::function<void(std::uint8_t)> listener);
     // The line settings of the slave side, as the program left them.

@@ -28,6 +28,7 @@ const char usage[] =
     "  --traffic             print every byte received on standard error\n"
     "Live data:\n"
     "  --rate N              live records per second (default 4; 0: as fast as the line allows)\n"
+    "  --live-records N      end the stream after N live records, as if told to stop\n"
     "  --no-logging          do not log live records into the store\n"
     "Store:\n"
     "  --blocks N            drives already logged (default 3)\n"
@@ -42,7 +43,19 @@ const char usage[] =
     "  --unplug-after K      close the line after the K-th record\n"
     "  --reopen-after MS     open a new line MS milliseconds after it was closed\n"
     "  --garbage P           a random byte before a record, with probability P (0-1)\n"
-    "  --seed N              seed of the random bytes (default 1)\n"
+    "  --seed N              seed of the random bytes and of the chaos (default 1)\n"
+    "Chaos (random faults on live records; P is the chance per record):\n"
+    "  --chaos SEED          switch chaos on with this seed; unless given below:\n"
+    "  --chaos-magic P       a wrong magic (default 0.002)\n"
+    "  --chaos-short P       cut to 1-33 bytes (default 0.002)\n"
+    "  --chaos-garbage P     1-64 random bytes before it, never 0x41 (default 0.002)\n"
+    "  --chaos-silence P     the stream pauses 0.2-3 s before it (default 0.0002)\n"
+    "  --chaos-unplug P      the line closes after it and reopens 0.3-2 s later; the\n"
+    "                        stream goes on. Use --link, so that TralixGui finds the\n"
+    "                        new line under the same name (default 0.0002)\n"
+    "  Any --chaos-* option switches chaos on. At exit a summary of what was sent goes\n"
+    "  to standard error.\n"
+    "\n"
     "  --help                this text\n";
 
 bool toInt(const char* text, long low, long high, int& value)
@@ -79,7 +92,8 @@ int main(int argc, char** argv)
     enum {
         Link = 1000, NoPacing, Baud, Traffic, Rate, NoLogging, Blocks, BlockRecords, DirSlots,
         Positions, BadMagic, ShortEvery, ShortBytes, SilentAfter, UnplugAfter, ReopenAfter,
-        Garbage, Seed, Help
+        Garbage, Seed, LiveRecords, ChaosSeed, ChaosMagic, ChaosShort, ChaosGarbage, ChaosSilence,
+        ChaosUnplug, Help
     };
     static const struct option longOptions[] = {
         {"link", required_argument, nullptr, Link},
@@ -100,6 +114,13 @@ int main(int argc, char** argv)
         {"reopen-after", required_argument, nullptr, ReopenAfter},
         {"garbage", required_argument, nullptr, Garbage},
         {"seed", required_argument, nullptr, Seed},
+        {"live-records", required_argument, nullptr, LiveRecords},
+        {"chaos", required_argument, nullptr, ChaosSeed},
+        {"chaos-magic", required_argument, nullptr, ChaosMagic},
+        {"chaos-short", required_argument, nullptr, ChaosShort},
+        {"chaos-garbage", required_argument, nullptr, ChaosGarbage},
+        {"chaos-silence", required_argument, nullptr, ChaosSilence},
+        {"chaos-unplug", required_argument, nullptr, ChaosUnplug},
         {"help", no_argument, nullptr, Help},
         {nullptr, 0, nullptr, 0},
     };
@@ -108,6 +129,7 @@ int main(int argc, char** argv)
     options.pacing = true;
     bool traffic = false;
     int seed = 1;
+    carsim::Chaos& chaos = options.faults.chaos;
     int option;
     bool ok = true;
     while (ok && (option = getopt_long(argc, argv, "", longOptions, nullptr)) != -1) {
@@ -130,6 +152,13 @@ int main(int argc, char** argv)
         case ReopenAfter: ok = toInt(optarg, 0, 1 << 30, options.faults.reopenAfterMs); break;
         case Garbage: ok = toDouble(optarg, 0, 1, options.faults.garbageProbability); break;
         case Seed: ok = toInt(optarg, 0, 1 << 30, seed); break;
+        case LiveRecords: ok = toInt(optarg, 0, 1 << 30, options.liveRecordLimit); break;
+        case ChaosSeed: ok = chaos.on = toInt(optarg, 0, 1 << 30, seed); break;
+        case ChaosMagic: ok = chaos.on = toDouble(optarg, 0, 1, chaos.wrongMagic); break;
+        case ChaosShort: ok = chaos.on = toDouble(optarg, 0, 1, chaos.shortRecord); break;
+        case ChaosGarbage: ok = chaos.on = toDouble(optarg, 0, 1, chaos.garbage); break;
+        case ChaosSilence: ok = chaos.on = toDouble(optarg, 0, 1, chaos.silence); break;
+        case ChaosUnplug: ok = chaos.on = toDouble(optarg, 0, 1, chaos.unplug); break;
         case Help: std::fputs(usage, stdout); return 0;
         default: ok = false; break;
         }
@@ -176,5 +205,20 @@ int main(int argc, char** argv)
         }
     }
     simulator.stop();
+
+    if (chaos.on || options.liveRecordLimit > 0) {
+        const carsim::SendLog log = simulator.sendLog();
+        int wellFormed = 0, malformed = 0, lost = 0;
+        for (const carsim::SentRecord& r : log.records) {
+            wellFormed += r.departure == carsim::Departure::WellFormed;
+            malformed += r.departure != carsim::Departure::WellFormed;
+            lost += r.departure == carsim::Departure::WellFormed && r.lostOnLine;
+        }
+        std::fprintf(stderr,
+                     "carsim: sent %zu records: %d well-formed (%d of them lost on the line), "
+                     "%d malformed; %ld garbage bytes, %d silences, %d unplugs\n",
+                     log.records.size(), wellFormed, lost, malformed, log.garbageBytes, log.silences,
+                     log.unplugs);
+    }
     return 0;
 }
