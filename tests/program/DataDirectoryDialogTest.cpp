@@ -4,18 +4,6 @@
 
 #include <QTest>
 
-namespace {
-
-QPushButton* dialogButton(WDataDirectory* dialog, const char* text)
-{
-    for (QPushButton* b : dialog->findChildren<QPushButton*>())
-        if (b->text() == QLatin1String(text))
-            return b;
-    return nullptr;
-}
-
-} // namespace
-
 class DataDirectoryDialog : public MainWindow
 {
 protected:

@@ -23,13 +23,6 @@ Bytes infoReply(std::uint16_t dirNumber, std::uint16_t dirPos, std::int32_t data
     return concat({le16(dirNumber), le16(dirPos), le32(dataPos)});
 }
 
-QPushButton* dialogButton(WDataDirectory* dialog, const char* text)
-{
-    for (QPushButton* b : dialog->findChildren<QPushButton*>())
-        if (b->text() == QLatin1String(text))
-            return b;
-    return nullptr;
-}
 
 } // namespace
 

@@ -49,6 +49,15 @@ inline Bytes le16(std::uint16_t v)
     return {std::uint8_t(v), std::uint8_t(v >> 8)};
 }
 
+// A button of the data directory dialog.
+inline QPushButton* dialogButton(WDataDirectory* dialog, const char* text)
+{
+    for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        if (b->text() == QLatin1String(text))
+            return b;
+    return nullptr;
+}
+
 // Runs the event loop until `done` holds or `timeoutMs` has passed.
 inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000)
 {
