@@ -42,7 +42,6 @@ public:
     bool portIsLost() const { return reopenTimer.isActive(); }
     bool exchangeRunning() const { return inExchange; }
     int bytesWaiting() { return port.bytesAvailable(); }
-    const Info& lastInfo() const { return info; }
     ZGraph* graph(int channel) const { return graphs[channel]; }
     QPlainTextEdit* log() const { return logView; }
     WDataDirectory* dialog() const { return directoryDialog; }
