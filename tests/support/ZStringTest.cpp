@@ -1,10 +1,9 @@
 #include "ZString.h"
-#include "ZStringData.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -16,179 +15,122 @@ class CountingString : public ZString
 {
 public:
     using ZString::ZString;
-    using ZString::operator=;
     int changes = 0;
 
 protected:
     void changed() override { ++changes; }
 };
 
-std::string printed(const char* fmt, double v)
+using Edit = std::function<void(ZString&)>;
+
+enum Op { Substring, Erase, InsertAt, Truncate, PadTo, Chop };
+const char* const opNames[] = {"substring", "erase", "insertAt", "truncate", "padTo", "chopNewline"};
+
+// Runs one edit; the result is what erase and insertAt report, 1 for the rest.
+int apply(Op op, ZString& s, int a, int b)
 {
-    const int len = std::snprintf(nullptr, 0, fmt, v);
-    std::string text(len, '\0');
-    std::snprintf(text.data(), len + 1, fmt, v);
-    return text;
+    switch (op) {
+    case Substring: s = s.substring(a, b); return 1;
+    case Erase: return s.erase(a, b);
+    case InsertAt: return s.insertAt(a, "--");
+    case Truncate: s.truncate(a); return 1;
+    case PadTo: s.padTo(a); return 1;
+    case Chop: s.chopNewline(); return 1;
+    }
+    return 0;
 }
 
 } // namespace
 
-TEST(ZString, EmptyFormsAreAlike)
+TEST(ZString, NumbersAndNullBecomeText)
 {
-    for (const ZString& s : {ZString(), ZString(""), ZString(static_cast<const char*>(nullptr))}) {
-        EXPECT_EQ(s.length(), 0);
-        ASSERT_NE(s.cStr(), nullptr);
-        EXPECT_STREQ(s.cStr(), "");
-        EXPECT_EQ(s.compare(ZString()), 0);
-        EXPECT_FALSE(s != "");
+    const struct { ZString made; const char* expected; } cases[] = {
+        {ZString(-5), "-5"}, {ZString(4000000000u), "4000000000"}, {ZString(-7L), "-7"},
+        {ZString(1234567890123LL), "1234567890123"}, {ZString(2.5), "2.500000"}, {ZString('q'), "q"},
+        {ZString::fromNumber('\0'), ""}, {ZString::fromNumberHex(255), "0xff"}, {ZString::fromNumberHex(-1), "0xffffffff"},
+        {ZString(static_cast<const char*>(nullptr)), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        EXPECT_STREQ(c.made.cStr(), c.expected);
+        EXPECT_EQ(c.made.length(), int(std::strlen(c.expected)));
+    }
+    // Hundreds of digits: no fixed-size buffer may cut them off.
+    for (double v : {1e300, -1.7976931348623157e308}) {
+        char expected[400];
+        std::snprintf(expected, sizeof expected, "%f", v);
+        EXPECT_STREQ(ZString(v).cStr(), expected);
     }
 }
 
-TEST(ZString, NullAndEmptyRecordDifferOnlyWherePaddingSaysSo)
-{
-    ZString null;
-    ZString emptied("abc");
-    emptied.truncate(0);
-    EXPECT_EQ(emptied.length(), 0);
-    EXPECT_EQ(emptied.compare(null), 0);
-    EXPECT_STREQ(null.padTo(2).cStr(), "");
-    EXPECT_STREQ(emptied.padTo(2).cStr(), "  ");
-}
-
-TEST(ZString, NumbersBecomeText)
-{
-    EXPECT_STREQ(ZString(-5).cStr(), "-5");
-    EXPECT_STREQ(ZString(4000000000u).cStr(), "4000000000");
-    EXPECT_STREQ(ZString(-7L).cStr(), "-7");
-    EXPECT_STREQ(ZString(1234567890123LL).cStr(), "1234567890123");
-    EXPECT_STREQ(ZString(2.5).cStr(), "2.500000");
-    EXPECT_STREQ(ZString('q').cStr(), "q");
-    EXPECT_STREQ(ZString::fromNumber('A').cStr(), "A");
-    EXPECT_EQ(ZString::fromNumber('\0').length(), 0);
-    EXPECT_STREQ(ZString::fromNumber(-12).cStr(), "-12");
-    EXPECT_STREQ(ZString::fromNumber(7u).cStr(), "7");
-    EXPECT_STREQ(ZString::fromNumber(-8L).cStr(), "-8");
-    EXPECT_STREQ(ZString::fromNumber(-1234567890123LL).cStr(), "-1234567890123");
-    EXPECT_STREQ(ZString::fromNumber(0.125).cStr(), "0.125000");
-    EXPECT_STREQ(ZString::fromNumberHex(255).cStr(), "0xff");
-    EXPECT_STREQ(ZString::fromNumberHex(0).cStr(), "0x0");
-    EXPECT_STREQ(ZString::fromNumberHex(-1).cStr(), "0xffffffff");
-}
-
-TEST(ZString, HugeDoublesKeepEveryDigit)
-{
-    for (double v : {1e300, -1e300, 1e25, -1.7976931348623157e308}) {
-        const std::string expected = printed("%f", v);
-        EXPECT_GT(expected.size(), 31u);
-        EXPECT_EQ(std::string(ZString(v).cStr()), expected);
-        EXPECT_EQ(std::string(ZString::fromNumber(v).cStr()), expected);
-        EXPECT_EQ(ZString(v).length(), int(expected.size()));
-    }
-}
-
-TEST(ZString, TextBecomesNumbers)
+TEST(ZString, TextBecomesNumbersInAnyBase)
 {
     const struct { const char* text; int value; double real; } cases[] = {
         {"0x1A", 26, 26.0}, {"010", 8, 10.0}, {"12abc", 12, 12.0}, {"", 0, 0.0},
-        {"abc", 0, 0.0}, {"-42", -42, -42.0}, {"  7", 7, 7.0}, {"2.75x", 2, 2.75},
+        {"abc", 0, 0.0},    {"-42", -42, -42.0}, {"2.75x", 2, 2.75},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(ZString(c.text).toInt(), c.value);
         EXPECT_DOUBLE_EQ(ZString(c.text).toDouble(), c.real);
     }
-    EXPECT_EQ(ZString().toInt(), 0);
 }
 
-TEST(ZString, CopiesShareUntilOneChanges)
+TEST(ZString, ChangingACopyLeavesTheOriginal)
 {
-    ZString original("Hello world\n");
-    ZString copy = original;
-    EXPECT_EQ(copy.cStr(), original.cStr());
-
-    const std::function<void(ZString&)> edits[] = {
-        [](ZString& s) { s.truncate(3); },
-        [](ZString& s) { s.padTo(40); },
-        [](ZString& s) { s.toUpper(); },
-        [](ZString& s) { s.toLower(); },
-        [](ZString& s) { s.chopNewline(); },
-        [](ZString& s) { s.erase(0, 2); },
-        [](ZString& s) { s.insertAt(1, "++"); },
-        [](ZString& s) { s.format("%s!", s.cStr()); },
-        [](ZString& s) { s.takeWord(); },
-        [](ZString& s) { s[0] = 'J'; },
+    const ZString original("Hello world\n");
+    const Edit edits[] = {
+        [](ZString& s) { s.truncate(3); },     [](ZString& s) { s.padTo(40); },
+        [](ZString& s) { s.toUpper(); },       [](ZString& s) { s.toLower(); },
+        [](ZString& s) { s.chopNewline(); },   [](ZString& s) { s.erase(0, 2); },
+        [](ZString& s) { s.insertAt(1, "+"); }, [](ZString& s) { s.format("%s!", s.cStr()); },
+        [](ZString& s) { s.takeWord(); },      [](ZString& s) { s[0] = 'J'; },
     };
-    for (const auto& edit : edits) {
-        ZString changed = original;
-        edit(changed);
+    for (const Edit& edit : edits) {
+        ZString copy = original;
+        edit(copy);
         EXPECT_STREQ(original.cStr(), "Hello world\n");
-        EXPECT_STRNE(changed.cStr(), "Hello world\n");
+        EXPECT_STRNE(copy.cStr(), "Hello world\n");
     }
-
     ZString shout = original;
-    shout.toUpper();
-    EXPECT_STREQ(shout.cStr(), "HELLO WORLD\n");
-    EXPECT_STREQ(copy.cStr(), "Hello world\n");
+    EXPECT_STREQ(shout.toUpper().cStr(), "HELLO WORLD\n");
     EXPECT_NE(original.deepCopy().cStr(), original.cStr());
-    EXPECT_STREQ(original.deepCopy().cStr(), "Hello world\n");
-}
 
-TEST(ZString, AssignmentKeepsTextAliveAcrossSelfAndChains)
-{
+    // Assigning a string the record it already holds must not free that record first.
     ZString a("abc");
     ZString& self = a;
     a = self;
-    EXPECT_STREQ(a.cStr(), "abc");
     ZString b = a;
-    a = b;  // the same record on both sides
+    a = b;
     EXPECT_STREQ(a.cStr(), "abc");
-    {
-        ZString c("temporary");
-        a = c;
-    }
-    EXPECT_STREQ(a.cStr(), "temporary");
-    EXPECT_STREQ(b.cStr(), "abc");
 }
 
-TEST(ZString, ChangedHookCallsAreCounted)
+TEST(ZString, ChangedHookCounts)
 {
-    const struct {
-        const char* name;
-        const char* initial;
-        std::function<void(ZString&)> operation;
-        int changes;
-    } cases[] = {
-        {"construction", "abc", [](ZString&) {}, 0},
+    const struct { const char* name; const char* initial; Edit edit; int changes; } cases[] = {
         {"assignment", "abc", [](ZString& s) { s = "x"; }, 1},
         {"truncate", "hello", [](ZString& s) { s.truncate(2); }, 1},
-        {"truncate longer", "hello", [](ZString& s) { s.truncate(20); }, 1},
-        {"truncate null", nullptr, [](ZString& s) { s.truncate(2); }, 0},
-        {"padTo appends three", "ab", [](ZString& s) { s.padTo(5); }, 4},
+        {"padTo: one per blank and one more", "ab", [](ZString& s) { s.padTo(5); }, 4},
+        {"padTo wide", "x", [](ZString& s) { s.padTo(100000); }, 100000},
         {"padTo null", nullptr, [](ZString& s) { s.padTo(5); }, 0},
         {"erase", "hello", [](ZString& s) { s.erase(1, 2); }, 1},
         {"erase refused", "hello", [](ZString& s) { s.erase(9, 1); }, 0},
-        {"insertAt", "abcd", [](ZString& s) { s.insertAt(2, "--"); }, 2},
+        {"insertAt assigns and changes", "abcd", [](ZString& s) { s.insertAt(2, "--"); }, 2},
         {"insertAt refused", "abcd", [](ZString& s) { s.insertAt(5, "--"); }, 0},
         {"chopNewline", "a\n", [](ZString& s) { s.chopNewline(); }, 1},
-        {"chopNewline nothing", "a", [](ZString& s) { s.chopNewline(); }, 0},
-        {"toUpper", "abc", [](ZString& s) { s.toUpper(); }, 0},
-        {"toLower", "ABC", [](ZString& s) { s.toLower(); }, 0},
         {"format", "abc", [](ZString& s) { s.format("%d", 1); }, 1},
         {"format error", "abc", [](ZString& s) { s.format("%ls", L"\x20ac"); }, 0},
-        {"takeToken", "a b", [](ZString& s) { s.takeToken(" "); }, 1},
-        {"takeToken null", nullptr, [](ZString& s) { s.takeToken(" "); }, 0},
-        {"takeLeading", "  a", [](ZString& s) { s.takeLeading(" "); }, 1},
         {"stream extraction", "abc", [](ZString& s) { std::istringstream in("w"); in >> s; }, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CountingString s(c.initial);
-        c.operation(s);
+        c.edit(s);
         EXPECT_EQ(s.changes, c.changes);
     }
 }
 
-TEST(ZString, FormatHasNoLengthLimit)
+TEST(ZString, FormatHasNoLengthLimitAndMayReadItsOwnText)
 {
     const std::string big(300000, 'x');
     ZString s("old");
@@ -196,143 +138,51 @@ TEST(ZString, FormatHasNoLengthLimit)
     ASSERT_EQ(s.length(), 300002);
     EXPECT_EQ(std::string(s.cStr()), "<" + big + ">");
 
-    s.format("%d-%s", 7, "x");
-    EXPECT_STREQ(s.cStr(), "7-x");
-}
-
-TEST(ZString, FormatMayReadItsOwnText)
-{
-    ZString s("ab");
+    s = "ab";
     s.format("%s%s%d", s.cStr(), s.cStr(), s.length());
     EXPECT_STREQ(s.cStr(), "abab2");
-}
 
-TEST(ZString, FailedFormatLeavesEmptyString)
-{
-    ZString s("previous");
     ZString keeper = s;
     s.format("%ls", L"\x20ac");  // no such character in the C locale
     EXPECT_EQ(s.length(), 0);
-    EXPECT_STREQ(keeper.cStr(), "previous");
+    EXPECT_STREQ(keeper.cStr(), "abab2");
 }
 
-TEST(ZString, Substring)
+TEST(ZString, EditsAtTheEdges)
 {
-    const struct { int pos, len; const char* expected; } cases[] = {
-        {2, -1, "llo"}, {1, 3, "ell"}, {5, 2, ""}, {6, 1, ""}, {-1, 2, ""},
-        {0, 100, "hello"}, {0, 0, ""}, {4, -7, "o"},
-    };
-    const ZString hello("hello");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.pos << "," << c.len);
-        EXPECT_STREQ(hello.substring(c.pos, c.len).cStr(), c.expected);
-    }
-    EXPECT_EQ(ZString().substring(0, 1).length(), 0);
-}
-
-TEST(ZString, Erase)
-{
-    const struct { const char* text; int pos, len, result; const char* expected; } cases[] = {
-        {"hello", 1, 10, 1, "h"},  {"hello", 6, 1, 0, "hello"}, {"", 0, 1, 0, ""},
-        {"hello", 0, 5, 1, ""},    {"hello", 5, 1, 1, "hello"}, {"hello", 1, 2, 1, "hlo"},
-        {"hello", -1, 1, 0, "hello"}, {"hello", 2, -3, 1, "hello"},
+    const struct { Op op; const char* text; int a, b; int result; const char* expected; } cases[] = {
+        {Substring, "hello", 2, -1, 1, "llo"}, {Substring, "hello", 1, 3, 1, "ell"}, {Substring, "hello", 5, 2, 1, ""},
+        {Substring, "hello", 6, 1, 1, ""}, {Substring, "hello", -1, 2, 1, ""}, {Substring, "hello", 0, 100, 1, "hello"},
+        {Substring, "hello", 4, -7, 1, "o"}, {Substring, "", 0, 1, 1, ""},
+        {Erase, "hello", 1, 10, 1, "h"}, {Erase, "hello", 6, 1, 0, "hello"}, {Erase, "hello", 0, 5, 1, ""},
+        {Erase, "hello", 5, 1, 1, "hello"}, {Erase, "hello", 1, 2, 1, "hlo"}, {Erase, "hello", -1, 1, 0, "hello"},
+        {Erase, "hello", 2, -3, 1, "hello"}, {Erase, "", 0, 1, 0, ""},
+        {InsertAt, "", 0, 0, 1, "--"}, {InsertAt, "abcd", 2, 0, 1, "ab--cd"}, {InsertAt, "abcd", 4, 0, 1, "abcd--"},
+        {InsertAt, "abcd", 0, 0, 1, "--abcd"}, {InsertAt, "abcd", 5, 0, 0, "abcd"}, {InsertAt, "abcd", -1, 0, 0, "abcd"},
+        {Truncate, "abc", 10, 0, 1, "abc"}, {Truncate, "abc", 2, 0, 1, "ab"}, {Truncate, "abc", -3, 0, 1, ""},
+        {PadTo, "ab", 5, 0, 1, "ab   "}, {PadTo, "", 5, 0, 1, ""}, {PadTo, "abcdef", 3, 0, 1, "abcdef"},
+        {Chop, "a\n\n", 0, 0, 1, "a\n"}, {Chop, "a\r\n", 0, 0, 1, "a\r"}, {Chop, "\n", 0, 0, 1, ""}, {Chop, "a", 0, 0, 1, "a"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.text << " " << c.pos << "," << c.len);
+        SCOPED_TRACE(testing::Message() << opNames[c.op] << " \"" << c.text << "\" " << c.a << "," << c.b);
         ZString s(c.text);
-        EXPECT_EQ(s.erase(c.pos, c.len), c.result);
+        EXPECT_EQ(apply(c.op, s, c.a, c.b), c.result);
         EXPECT_STREQ(s.cStr(), c.expected);
-    }
-    ZString emptied("ab");
-    emptied.truncate(0);
-    EXPECT_EQ(emptied.erase(0, 1), 0);
-}
-
-TEST(ZString, InsertAt)
-{
-    const struct { const char* text; int pos; const char* inserted; int result; const char* expected; } cases[] = {
-        {"", 0, "x", 1, "x"},         {"abcd", 2, "--", 1, "ab--cd"}, {"abcd", 5, "--", 0, "abcd"},
-        {"abcd", 4, "!", 1, "abcd!"}, {"abcd", 0, ">", 1, ">abcd"},   {"abcd", -1, ">", 0, "abcd"},
-        {"abcd", 2, "", 1, "abcd"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.text << " @" << c.pos);
-        ZString s(c.text);
-        EXPECT_EQ(s.insertAt(c.pos, c.inserted), c.result);
-        EXPECT_STREQ(s.cStr(), c.expected);
+        EXPECT_EQ(s.length(), int(std::strlen(c.expected)));
     }
 }
 
-TEST(ZString, TruncatePadAndChop)
-{
-    const struct { const char* text; std::function<void(ZString&)> edit; const char* expected; } cases[] = {
-        {"abc", [](ZString& s) { s.truncate(10); }, "abc"},
-        {"abc", [](ZString& s) { s.truncate(2); }, "ab"},
-        {"abc", [](ZString& s) { s.truncate(0); }, ""},
-        {"abc", [](ZString& s) { s.truncate(-3); }, ""},
-        {"ab", [](ZString& s) { s.padTo(5); }, "ab   "},
-        {"", [](ZString& s) { s.padTo(5); }, ""},
-        {"abcdef", [](ZString& s) { s.padTo(3); }, "abcdef"},
-        {"a\n\n", [](ZString& s) { s.chopNewline(); }, "a\n"},
-        {"a\r\n", [](ZString& s) { s.chopNewline(); }, "a\r"},
-        {"\n", [](ZString& s) { s.chopNewline(); }, ""},
-        {"a", [](ZString& s) { s.chopNewline(); }, "a"},
-        {"", [](ZString& s) { s.chopNewline(); }, ""},
-        {"MiXed 1", [](ZString& s) { s.toUpper(); }, "MIXED 1"},
-        {"MiXed 1", [](ZString& s) { s.toLower(); }, "mixed 1"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        ZString s(c.text);
-        c.edit(s);
-        EXPECT_STREQ(s.cStr(), c.expected);
-    }
-}
-
-TEST(ZString, WidePaddingKeepsTextAndCountsEachBlank)
-{
-    CountingString s("x");
-    s.padTo(100000);
-    ASSERT_EQ(s.length(), 100000);
-    EXPECT_EQ(std::string(s.cStr()), "x" + std::string(99999, ' '));
-    EXPECT_EQ(s.changes, 100000);
-}
-
-TEST(ZString, GrowsAfterTruncation)
-{
-    ZString s("abcdefghijklmnopqrstuvwxyz");
-    s.truncate(1);
-    s = s + "bc";
-    EXPECT_STREQ(s.cStr(), "abc");
-    EXPECT_EQ(s.length(), 3);
-}
-
-TEST(ZString, ComparisonConcatenationAndSearch)
+TEST(ZString, CompareConcatenateSearch)
 {
     const ZString abc("abc");
     EXPECT_LT(abc.compare("abd"), 0);
     EXPECT_GT(abc.compare(ZString()), 0);
     EXPECT_EQ(abc != "abc", 0);
-    EXPECT_EQ(abc != "ab", 1);
-    EXPECT_STREQ((abc + "def").cStr(), "abcdef");
-    EXPECT_STREQ((ZString() + abc).cStr(), "abc");
-    EXPECT_EQ((ZString() + ZString()).padTo(3).length(), 0);
+    EXPECT_EQ(abc == "abc", 1);
+    EXPECT_STREQ((ZString() + abc + "def").cStr(), "abcdef");
     EXPECT_EQ(ZString("a,b,c").indexOf(','), 1);
     EXPECT_EQ(ZString("a,b,c").lastIndexOf(','), 3);
     EXPECT_EQ(abc.indexOf('z'), -1);
-    EXPECT_EQ(ZString().indexOf('a'), -1);
-    EXPECT_EQ(ZString().lastIndexOf('a'), -1);
-    EXPECT_EQ(abc.isValidPos(3), 1);
-    EXPECT_EQ(abc.isValidPos(4), 0);
-    EXPECT_EQ(abc.isValidPos(-1), 0);
-
-    char* dup = abc.dupCStr();
-    EXPECT_STREQ(dup, "abc");
-    EXPECT_NE(dup, abc.cStr());
-    std::free(dup);
-    dup = ZString().dupCStr();
-    EXPECT_STREQ(dup, "");
-    std::free(dup);
 }
 
 TEST(ZString, StreamsCarryWordsOfAnyLength)
@@ -341,7 +191,6 @@ TEST(ZString, StreamsCarryWordsOfAnyLength)
     std::istringstream in("  " + longWord + "\tnext");
     ZString word;
     in >> word;
-    EXPECT_EQ(word.length(), 100000);
     EXPECT_EQ(std::string(word.cStr()), longWord);
     in >> word;
     EXPECT_STREQ(word.cStr(), "next");
@@ -354,57 +203,9 @@ TEST(ZString, StreamsCarryWordsOfAnyLength)
     EXPECT_EQ(out.str(), "value=3");
 }
 
-TEST(ZString, IndexingWritesOnlyItsOwnCopy)
-{
-    ZString a("cat");
-    ZString b = a;
-    b[0] = 'b';
-    EXPECT_STREQ(a.cStr(), "cat");
-    EXPECT_STREQ(b.cStr(), "bat");
-    const ZString& constant = a;
-    EXPECT_EQ(constant[2], 't');
-}
-
 TEST(ZStringDeathTest, IndexingEmptyStringEndsProcess)
 {
-    EXPECT_EXIT({ ZString s; s[0] = 'x'; }, testing::ExitedWithCode(1), "ZString: array operator out of range");
+    EXPECT_EXIT({ ZString s; s[0] = 'x'; }, testing::ExitedWithCode(1), "^ZString: array operator out of range\n$");
     EXPECT_EXIT({ const ZString s(""); std::printf("%c", s[0]); }, testing::ExitedWithCode(1),
                 "ZString: array operator out of range");
-    EXPECT_EXIT({ ZString s("a"); s.format("%ls", L"\x20ac"); s[0] = 'x'; }, testing::ExitedWithCode(1),
-                "ZString: array operator out of range");
-}
-
-TEST(ZStringData, GrowsInSixteenByteStepsAndNeverShrinks)
-{
-    const struct { int used, allocated; } steps[] = {{1, 16}, {16, 16}, {17, 32}, {5, 32}, {100, 112}};
-    ZStringData record(1);
-    EXPECT_EQ(record.refs, 1);
-    for (const auto& step : steps) {
-        record.setUsed(step.used);
-        EXPECT_EQ(record.used, step.used);
-        EXPECT_EQ(record.allocated, step.allocated);
-    }
-}
-
-TEST(ZStringData, UnshareCopiesOnlyWhenShared)
-{
-    ZStringData* record = new ZStringData(4);
-    std::snprintf(record->data, 4, "abc");
-    EXPECT_EQ(record->unshare(), record);
-
-    record->addRef();
-    ZStringData* copy = record->unshare();
-    ASSERT_NE(copy, record);
-    EXPECT_EQ(record->refs, 1);
-    EXPECT_EQ(copy->refs, 1);
-    EXPECT_STREQ(copy->data, "abc");
-    EXPECT_EQ(copy->used, 4);
-    EXPECT_EQ(copy->allocated, 16);
-
-    for (ZStringData* r : {record, copy}) {
-        EXPECT_EQ(r->release(), 0);
-        EXPECT_EQ(r->data, nullptr);
-        EXPECT_EQ(r->allocated, 0);
-        delete r;
-    }
 }
