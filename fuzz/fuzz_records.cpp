@@ -249,14 +249,17 @@ void download(Line& l, Input& input)
     // Download hides the dialog before the transfer starts.
     l.gui.dialog()->hide();
 
-    // The same block the window will ask for.
+    // The same block the window will ask for; a row it has no entry for is
+    // refused before anything is read.
     const Block block = blockForRow(listed, row, infoOf(info));
-    if (!block.valid || block.num > maxDownloadRecords)
-        return;
-    Bytes transfer(1, input.byte());
-    const Bytes records = input.take(std::size_t(block.num) * recordSize);
-    transfer.insert(transfer.end(), records.begin(), records.end());
-    l.feed(transfer);
+    if (block.valid) {
+        if (block.num > maxDownloadRecords)
+            return;
+        Bytes transfer(1, input.byte());
+        const Bytes records = input.take(std::size_t(block.num) * recordSize);
+        transfer.insert(transfer.end(), records.begin(), records.end());
+        l.feed(transfer);
+    }
     ZList<int> rows;
     rows.append(row);
     l.gui.fetchDataDir(rows);

@@ -5,9 +5,9 @@ namespace {
 Block wholeStore(const Info& info)
 {
     Block block;
-    block.start = info.DataPos + 1;
-    if (block.start > carlink::wholeStoreHighestStart)
-        block.start = 0;
+    // DataPos comes off the line: the largest one would overflow plus 1 in 32 bits.
+    const std::int64_t next = std::int64_t(info.DataPos) + 1;
+    block.start = next > carlink::wholeStoreHighestStart ? 0 : std::int32_t(next);
     block.num = carlink::wholeStoreRecords;
     return block;
 }
