@@ -36,12 +36,15 @@ constexpr milliseconds longestSleep(200);
 constexpr milliseconds unplugGrace(1000);
 // A write to the master shows in the slave's queue only a moment later.
 constexpr milliseconds queueSettles(50);
-// The reader's queue of a pseudo-terminal holds 4095 bytes; below this many it has
-// room, so nothing can be waiting before it.
-constexpr int readerQueueRoom = 4000;
+// The reader's queue of a pseudo-terminal takes 4095 bytes (4096, one kept free).
+// The line is never filled beyond it: more would wait unseen in the pseudo-terminal's
+// own buffers, where FIONREAD does not count it and a hang-up throws it away.
+constexpr int readerQueueRoom = 4095;
 // The most a pseudo-terminal holds between its two ends besides the reader's queue
 // (its buffers take about 20 KiB before a write blocks), with room to spare.
 constexpr std::uint64_t lineHoldsAtMost = 64 * 1024;
+// How often a full line is looked at again.
+constexpr milliseconds fullLineRetry(5);
 
 double secondsBetween(TimePoint from, TimePoint to)
 {
@@ -150,6 +153,10 @@ public:
     {
         return live && answering && !liveBacklog() && !outputBlocked && !unplugWhenSent;
     }
+    bool liveExhausted() const
+    {
+        return options.liveRecordLimit > 0 && liveSent >= options.liveRecordLimit;
+    }
     std::chrono::nanoseconds byteTime() const
     {
         return std::chrono::nanoseconds(10'000'000'000LL / std::max(options.baud, 1));
@@ -185,7 +192,10 @@ public:
     TimePoint inputLineFree;
     TimePoint outputLineFree;
     bool outputBlocked = false;
+    bool readerFull = false;  // the program's queue holds all the line may
     TimePoint lastWriteAt;
+    std::deque<std::pair<TimePoint, std::size_t>> recentWrites;  // not yet settled
+    std::size_t unsettledBytes(TimePoint now);
     std::vector<std::uint8_t> log;
     std::function<void(std::uint8_t)> listener;
 
@@ -399,10 +409,10 @@ void CarSimulator::Engine::accountHangUp(TimePoint now)
     std::uint64_t delivered = lineStart;
     int unread = 0;
     if (::ioctl(slave, FIONREAD, &unread) == 0 && unread >= 0) {
-        std::uint64_t held = std::uint64_t(unread);
-        // With room in the reader's queue and the last write settled, nothing waits
-        // between the two ends: the reader's queue is all the line holds.
-        if (unread >= readerQueueRoom || now - lastWriteAt < queueSettles)
+        // The line is kept no fuller than the reader's queue, so once a write has
+        // settled, that queue is all it holds; a write still settling may be anywhere.
+        std::uint64_t held = std::uint64_t(unread) + unsettledBytes(now);
+        if (unread > readerQueueRoom)
             held += lineHoldsAtMost;
         delivered = written - std::min(held, written - lineStart);
     }
@@ -597,7 +607,7 @@ void CarSimulator::Engine::command(std::uint8_t b, TimePoint at)
     directoryNext = false;
     switch (b) {
     case 'c':
-        if (!live) {
+        if (!live && !liveExhausted()) {
             live = true;
             if (options.logLiveRecords)
                 store.startBlock(clockAt(at));
@@ -721,8 +731,9 @@ void CarSimulator::Engine::produceLive(TimePoint now)
     }
     if (options.logLiveRecords)
         store.log(record);
-    if (sendRecord(record, true, chaos ? &chaosDraw : nullptr) &&
-        ++liveSent == options.liveRecordLimit)
+    if (sendRecord(record, true, chaos ? &chaosDraw : nullptr))
+        ++liveSent;
+    if (liveExhausted())
         live = false;
 }
 
@@ -848,13 +859,31 @@ std::size_t CarSimulator::Engine::queueOut(const std::uint8_t* bytes, std::size_
     return size;
 }
 
+std::size_t CarSimulator::Engine::unsettledBytes(TimePoint now)
+{
+    while (!recentWrites.empty() && now - recentWrites.front().first >= queueSettles)
+        recentWrites.pop_front();
+    std::size_t bytes = 0;
+    for (const auto& w : recentWrites)
+        bytes += w.second;
+    return bytes;
+}
+
 void CarSimulator::Engine::flushOutput(TimePoint now)
 {
     if (master < 0 || outputBlocked)
         return;
+    int unread = 0;
+    if (::ioctl(slave, FIONREAD, &unread) != 0)
+        unread = 0;
+    const long room = long(readerQueueRoom) - unread - long(unsettledBytes(now));
+    readerFull = room <= 0;
+    if (readerFull)
+        return;
     std::uint8_t buffer[4096];
     std::size_t ready = 0;
-    while (ready < output.size() && ready < sizeof buffer && output[ready].due <= now) {
+    while (ready < output.size() && ready < std::size_t(room) && ready < sizeof buffer &&
+           output[ready].due <= now) {
         buffer[ready] = output[ready].byte;
         ++ready;
     }
@@ -864,6 +893,7 @@ void CarSimulator::Engine::flushOutput(TimePoint now)
     if (n > 0) {
         output.erase(output.begin(), output.begin() + n);
         lastWriteAt = SteadyClock::now();
+        recentWrites.emplace_back(lastWriteAt, std::size_t(n));
     }
     if (n < 0 && errno != EAGAIN && errno != EINTR) {
         // The line is broken; what was queued is lost with it, and what it held may be.
@@ -884,7 +914,7 @@ TimePoint CarSimulator::Engine::nextWake(TimePoint now) const
     if (!input.empty())
         wake = std::min(wake, input.front().due);
     if (!output.empty() && !outputBlocked)
-        wake = std::min(wake, output.front().due);
+        wake = std::min(wake, readerFull ? now + fullLineRetry : output.front().due);
     if (phase == Phase::AfterD || phase == Phase::Parameters || phase == Phase::ClockBytes)
         wake = std::min(wake, phaseDeadline);
     if (streaming())

@@ -95,14 +95,17 @@ std::uint64_t recordDigest(const std::uint8_t* record);
 struct Options
 {
     // Emulate the real line: every byte takes its time (10 bits at `baud`) in
-    // both directions. Off, bytes move as fast as the pseudo-terminal takes them.
+    // both directions. Off, bytes move as fast as the program takes them. Either
+    // way the line never holds more than the program's driver queue (4095 bytes):
+    // what it holds is then known, and so what a hang-up throws away.
     bool pacing = false;
     int baud = 4800;
     // Live records per second; 0 sends them back to back, as fast as the line allows.
     double liveRate = 4;
     // Live records go into the store, each live run a block of its own.
     bool logLiveRecords = true;
-    // After this many live records the stream ends, as if 'r' had come; 0: never.
+    // Live records in all: once this many have gone out the stream ends, as if 'r'
+    // had come, and a later 'c' starts no new one; 0: no end.
     int liveRecordLimit = 0;
     // After 'd', how long a following 'n' marks the older transfer (see the source).
     int olderTransferWindowMs = 100;

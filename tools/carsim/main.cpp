@@ -28,7 +28,7 @@ const char usage[] =
     "  --traffic             print every byte received on standard error\n"
     "Live data:\n"
     "  --rate N              live records per second (default 4; 0: as fast as the line allows)\n"
-    "  --live-records N      end the stream after N live records, as if told to stop\n"
+    "  --live-records N      end the stream for good after N live records\n"
     "  --no-logging          do not log live records into the store\n"
     "Store:\n"
     "  --blocks N            drives already logged (default 3)\n"
