@@ -358,7 +358,8 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
         }
         auto found = sentAt.find(sequence);
         if (found == sentAt.end()) {
-            unknown.add("#" + std::to_string(sequence));
+            unknown.add("record " + std::to_string(kept.size()) + " with #" + std::to_string(sequence) + ": " +
+                        hex(record.bytes, carsim::dataRecordBytes) + "\n      " + whoseBytes(record, sent, sentAt));
             continue;
         }
         const SentRecord& r = sent[found->second];
@@ -655,6 +656,35 @@ TEST(SoakYardstick, AHangUpLosesExactlyWhatTheProgramHadNotRead)
         EXPECT_EQ(log.records[i].arrived(), i < 20) << i;
         EXPECT_EQ(log.records[i].lostOnLine, i >= 20) << i;
     }
+}
+
+TEST(SoakYardstick, NothingWaitsUnseenInTheLineSoAHangUpHidesNoLoss)
+{
+    carsim::CarSimulator sim(unpacedStream(400));
+    ASSERT_TRUE(sim.start());
+    Reader reader(sim.devicePath());
+    ASSERT_TRUE(reader.opened);
+    carlink::sendLiveStart(reader.port);
+    // The reader's queue fills up and the rest is held back, not left in the line.
+    ASSERT_TRUE(waitUntil([&] { return reader.port.bytesAvailable() >= 4000; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const int waiting = reader.port.bytesAvailable();
+    EXPECT_LE(waiting, 4095);
+    EXPECT_LE(sim.sendLog().records.size(), std::size_t(waiting / 34 + 2));
+
+    // The reader empties its queue and the line hangs up at once: a record counts
+    // as arrived only if it was all in what the reader got.
+    Bytes got(std::size_t(waiting), 0);
+    ASSERT_EQ(reader.port.read(got.data(), waiting), waiting);
+    sim.unplug();
+    const carsim::SendLog log = sim.sendLog();
+    std::size_t arrived = 0;
+    for (std::size_t i = 0; i < log.records.size(); ++i)
+        if (log.records[i].arrived()) {
+            EXPECT_LE((i + 1) * 34, got.size()) << i;
+            ++arrived;
+        }
+    EXPECT_GT(arrived, 0u);
 }
 
 TEST(SoakYardstick, APulledCableComesBackUnderItsNameAndTheStreamGoesOn)
