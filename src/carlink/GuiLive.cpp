@@ -71,13 +71,18 @@ void Gui::takeWaitingRecords(int available)
     // The line brings up to 14 records a second and the tick runs ten times a
     // second, so every whole record that waits is taken; one per tick would
     // leave the view further behind with every second.
-    std::vector<unsigned char> bytes(std::size_t(available), 0);
-    const int received = port.read(bytes.data(), available);
-    if (received <= 0) {
-        std::printf("Return: %d\n", received);
-        return;
+    if (available > 0) {
+        std::vector<unsigned char> bytes(std::size_t(available), 0);
+        const int received = port.read(bytes.data(), available);
+        if (received <= 0) {
+            std::printf("Return: %d\n", received);
+            return;
+        }
+        framer.add(bytes.data(), received);
     }
-    framer.add(bytes.data(), received);
+    // Nothing new since the last tick: the line is quiet, and a record that
+    // only waited to see what follows it is decided now.
+    const bool lineQuiet = available == 0;
 
     time_t now = time(nullptr);
     struct tm local;
@@ -86,7 +91,7 @@ void Gui::takeWaitingRecords(int available)
         Data record;
         int dropped = 0;
         std::uint16_t magic = 0;
-        const RecordFramer::Step step = framer.next(record, dropped, magic);
+        const RecordFramer::Step step = framer.next(record, dropped, magic, lineQuiet);
         if (step == RecordFramer::Step::NeedMore)
             return;
         // Outside live mode every record the Car Computer sends waits for its 'n'.

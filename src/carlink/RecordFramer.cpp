@@ -37,7 +37,21 @@ RecordFramer::Step RecordFramer::drop(std::size_t count, int& droppedBytes, std:
     return Step::Broken;
 }
 
-RecordFramer::Step RecordFramer::next(Data& record, int& droppedBytes, std::uint16_t& droppedMagic)
+bool RecordFramer::plausible(std::size_t at) const
+{
+    if (at + 8 > buffer.size())
+        return true;  // too little to tell
+    auto bcd = [&](std::size_t i, int low, int high) {
+        const unsigned char b = buffer[at + i];
+        if ((b >> 4) > 9 || (b & 0x0f) > 9)
+            return false;
+        const int value = (b >> 4) * 10 + (b & 0x0f);
+        return value >= low && value <= high;
+    };
+    return bcd(2, 0, 59) && bcd(3, 0, 59) && bcd(4, 0, 23) && bcd(5, 1, 31) && bcd(6, 1, 12) && bcd(7, 0, 99);
+}
+
+RecordFramer::Step RecordFramer::next(Data& record, int& droppedBytes, std::uint16_t& droppedMagic, bool atRest)
 {
     if (buffer.size() < 2)
         return Step::NeedMore;
@@ -56,21 +70,36 @@ RecordFramer::Step RecordFramer::next(Data& record, int& droppedBytes, std::uint
         return Step::NeedMore;
 
     // A magic inside the candidate may be the next record's, which means this
-    // one was cut short (or began with a stray "A"); or it may be two data
-    // bytes that happen to read "AA". The bytes behind the candidate tell: a
-    // record is followed by a record.
-    const int inner = findMagic(1, recordSize - 1);
-    if (inner >= 0) {
-        const std::size_t size = buffer.size();
-        if (size >= recordSize + 2) {
-            if (!magicAt(recordSize))
-                return drop(std::size_t(inner), droppedBytes, droppedMagic);
-        } else if (size == std::size_t(inner) + recordSize) {
-            // Nothing follows, but from the inner magic on the bytes make a whole record.
-            return drop(std::size_t(inner), droppedBytes, droppedMagic);
-        } else if (size != recordSize) {
-            return Step::NeedMore;
+    // one was cut short (or began with a stray "A"); or it may be data that
+    // happens to read "AA" (a seconds byte of 0x41 does). Each reading is
+    // weighed: a record is followed by a record, or ends where the quiet line
+    // ends; and its calendar bytes are valid, which a shifted candidate's
+    // rarely are. The inner reading must win to cut the candidate short.
+    const std::size_t size = buffer.size();
+    if (size == recordSize && buffer.back() == magicByte && !atRest)
+        return Step::NeedMore;  // the last byte may open the next record
+    auto weight = [&](std::size_t from) {
+        const bool followed = magicAt(from + recordSize) || (atRest && size == from + recordSize);
+        return int(followed) + int(plausible(from));
+    };
+    // The best inner reading, if any; the earliest wins a tie.
+    std::size_t best = 0;
+    int bestWeight = -1;
+    for (int at = findMagic(1, recordSize); at >= 0; at = findMagic(std::size_t(at) + 1, recordSize)) {
+        if (size < std::size_t(at) + recordSize + 2 && !atRest)
+            return Step::NeedMore;  // wait until what follows each reading can be seen
+        if (weight(std::size_t(at)) > bestWeight) {
+            best = std::size_t(at);
+            bestWeight = weight(best);
         }
+    }
+    if (bestWeight >= 0) {
+        const int outerWeight = weight(0);
+        if (bestWeight > outerWeight)
+            return drop(best, droppedBytes, droppedMagic);
+        // A doubtful candidate while a good-looking record is still arriving behind it: wait.
+        if (outerWeight < 2 && size < best + recordSize && plausible(best))
+            return Step::NeedMore;
     }
 
     std::copy(buffer.begin(), buffer.begin() + std::ptrdiff_t(recordSize), record.bytes);

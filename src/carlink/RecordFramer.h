@@ -24,10 +24,14 @@ public:
 
     // The next thing in the stream. For Broken, `droppedBytes` and
     // `droppedMagic` (the first two dropped bytes, little-endian) say what went.
-    Step next(Data& record, int& droppedBytes, std::uint16_t& droppedMagic);
+    // `atRest` says that the line has gone quiet: nothing more is on its way
+    // for now, so a record that waits only for what follows it is decided.
+    Step next(Data& record, int& droppedBytes, std::uint16_t& droppedMagic, bool atRest = false);
 
 private:
     bool magicAt(std::size_t at) const;
+    // Whether the calendar bytes of a candidate at `at` are a valid time stamp.
+    bool plausible(std::size_t at) const;
     // The first magic at or after `from` that starts before `before`, or -1.
     int findMagic(std::size_t from, std::size_t before) const;
     Step drop(std::size_t count, int& droppedBytes, std::uint16_t& droppedMagic);

@@ -27,11 +27,12 @@ std::string frame(const Bytes& stream, int chunk = 1 << 20)
     for (std::size_t at = 0; at < stream.size(); at += std::size_t(chunk)) {
         const std::size_t n = std::min(stream.size() - at, std::size_t(chunk));
         framer.add(stream.data() + at, int(n));
+        const bool quiet = at + n == stream.size();  // the line falls silent after the last piece
         for (;;) {
             Data r;
             int dropped = 0;
             std::uint16_t magic = 0;
-            const RecordFramer::Step step = framer.next(r, dropped, magic);
+            const RecordFramer::Step step = framer.next(r, dropped, magic, quiet);
             if (step == RecordFramer::Step::NeedMore)
                 break;
             char text[32];
@@ -71,7 +72,9 @@ TEST(RecordFramer, OneBrokenRecordCostsThatRecordOnly)
         {"a record cut short", join({record(1), cut(record(2), 20), record(3)}), "R1 B20:4141 R3 "},
         {"stray bytes before a record", join({record(1), Bytes{0x00, 0x13, 0xfe}, record(3)}), "R1 B3:1300 R3 "},
         {"a stray 'A' before a record", join({record(1), Bytes{0x41}, record(3)}), "R1 B1:41 R3 "},
-        {"only two bytes of a record", join({record(1), cut(record(2), 2), record(3)}), "R1 B1:41 B1:41 R3 "},
+        {"only two bytes of a record", join({record(1), cut(record(2), 2), record(3)}), "R1 B2:4141 R3 "},
+        {"a record cut one byte short", join({record(1), cut(record(2), 33), record(3), record(4)}),
+         "R1 B33:4141 R3 R4 "},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(frame(c.stream), c.seen) << c.story;
@@ -81,9 +84,16 @@ TEST(RecordFramer, OneBrokenRecordCostsThatRecordOnly)
 
 TEST(RecordFramer, DataThatReadsLikeAMagicDoesNotBreakAWholeRecord)
 {
-    // Speed 0x4141 puts "AA" in the middle of the record.
+    // Speed 0x4141 puts "AA" in the middle of the record; second 41 right behind its magic.
     const Bytes lookalike = record(2, 0x4141);
     EXPECT_EQ(frame(join({record(1), lookalike, record(3)})), "R1 R2 R3 ");
+    Bytes wrongMagic = record(3);
+    wrongMagic[1] = 0x42;
+    const Bytes garbage{0x00, 0x10, 0x20, 0x30, 0x40};
+    for (int chunk : {1 << 20, 5, 1}) {
+        EXPECT_EQ(frame(join({record(41), garbage, record(42)}), chunk), "R41 B5:1000 R42 ") << chunk;
+        EXPECT_EQ(frame(join({record(41), wrongMagic, record(44)}), chunk), "R41 B34:4241 R44 ") << chunk;
+    }
     // Last in the stream and nothing behind it: a whole record all the same.
     EXPECT_EQ(frame(lookalike), "R2 ");
 }
