@@ -27,10 +27,7 @@ class BadDevice : public MainWindow
 protected:
     void SetUp() override
     {
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
-        previousFolder = QDir::currentPath();
-        QDir::setCurrent(workFolder.path());
+        enterWorkFolder();
     }
 
     // Opens the window on `device` and checks what the user is told, and that the window works.

@@ -182,10 +182,7 @@ class MissingDevice : public MainWindow
 protected:
     void SetUp() override
     {
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
-        previousFolder = QDir::currentPath();
-        QDir::setCurrent(workFolder.path());
+        enterWorkFolder();
         openWindow("/nonexistent/ttyUSB9");
     }
 };

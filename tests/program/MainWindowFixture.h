@@ -86,14 +86,19 @@ protected:
 
     void SetUp() override { startWith(quietCarComputer()); }
 
-    void startWith(const carsim::Options& options)
+    // A fixed time zone and a working folder of the test's own.
+    void enterWorkFolder()
     {
         setenv("TZ", "Europe/Berlin", 1);
         tzset();
         ASSERT_TRUE(workFolder.isValid());
         previousFolder = QDir::currentPath();
         QDir::setCurrent(workFolder.path());
+    }
 
+    void startWith(const carsim::Options& options)
+    {
+        enterWorkFolder();
         sim = std::make_unique<carsim::CarSimulator>(options);
         ASSERT_TRUE(sim->start()) << sim->errorText();
         openWindow(sim->devicePath());
