@@ -181,10 +181,11 @@ TEST(CarLink, AfterAnInfoWithoutDirectoryTheTransferIsForData)
     EXPECT_EQ(dataBytes(record), bytesOf(store.recordAt(start)));
 }
 
-TEST(CarLink, SetsTheClockOneAcknowledgedByteAtATime)
+namespace {
+
+// 2008-03-07 09:05:02, the PC's local time handed to the set-clock exchange.
+struct tm clockSetting()
 {
-    Line line;
-    ASSERT_TRUE(line.ready());
     struct tm at = {};
     at.tm_year = 108;
     at.tm_mon = 2;
@@ -192,6 +193,16 @@ TEST(CarLink, SetsTheClockOneAcknowledgedByteAtATime)
     at.tm_hour = 9;
     at.tm_min = 5;
     at.tm_sec = 2;
+    return at;
+}
+
+} // namespace
+
+TEST(CarLink, SetsTheClockOneAcknowledgedByteAtATime)
+{
+    Line line;
+    ASSERT_TRUE(line.ready());
+    const struct tm at = clockSetting();
     EXPECT_EQ(carlink::setClock(line.port, at), 0);
     EXPECT_EQ(line.traffic(7), (Bytes{0x74, 0x02, 0x05, 0x09, 0x07, 0x03, 0x08}));
     EXPECT_EQ(line.port.bytesAvailable(), 0);  // every acknowledgement was read
@@ -213,13 +224,7 @@ TEST(CarLink, StopsSettingTheClockAtTheFirstMissingAcknowledgement)
 {
     struct Case { int acknowledged; Bytes sent; };
     const Case cases[] = {{0, {0x74}}, {3, {0x74, 0x02, 0x05, 0x09}}};
-    struct tm at = {};
-    at.tm_year = 108;
-    at.tm_mon = 2;
-    at.tm_mday = 7;
-    at.tm_hour = 9;
-    at.tm_min = 5;
-    at.tm_sec = 2;
+    const struct tm at = clockSetting();
     for (const Case& c : cases) {
         Line line;
         ASSERT_TRUE(line.ready());
