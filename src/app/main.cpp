@@ -3,6 +3,7 @@
 #include "Gui.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -17,6 +18,9 @@ int main(int argc, char** argv)
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QString::fromLatin1(":/icons/tralixgui.svg")));
+    // Lets a Wayland desktop match the window with its menu entry and icon.
+    QApplication::setDesktopFileName(QString::fromLatin1(TRALIXGUI_APP_ID));
 
     Gui window(device);
     window.init("TralixGui");

@@ -1,6 +1,7 @@
 #include "Gui.h"
 
 #include "WDataDirectory.h"
+#include "WManual.h"
 #include "ZError.h"
 #include "ZGraph.h"
 
@@ -202,6 +203,13 @@ bool Gui::refuseWhileBusy(const char* command)
 
 void Gui::manual()
 {
+    // One guide window for the window's life, shown again where the user left it.
+    WManual* guide = findChild<WManual*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!guide)
+        guide = new WManual(this);
+    guide->show();
+    guide->raise();
+    guide->activateWindow();
 }
 
 void Gui::about()
@@ -209,7 +217,7 @@ void Gui::about()
     QMessageBox::information(this, QString::fromLatin1("About"),
                              QString::fromLatin1("<h3>TralixGui</h3>") +
                                  QString::fromLatin1("<br><p>Tralix program Version: ") +
-                                 QString::fromLatin1("1.0.0") + QString::fromLatin1("</p>"));
+                                 QString::fromLatin1(TRALIXGUI_VERSION) + QString::fromLatin1("</p>"));
 }
 
 void Gui::stop()

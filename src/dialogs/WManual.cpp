@@ -1,0 +1,60 @@
+#include "WManual.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QTextBrowser>
+#include <QTextFrame>
+#include <QTextTable>
+#include <QVBoxLayout>
+
+namespace {
+
+// Qt lays out Markdown tables with a double line around each cell and no room in it.
+void spaceOutTables(QTextDocument* document)
+{
+    QTextTableCellFormat line;
+    line.setBorder(0.5);
+    line.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    line.setBorderBrush(QColor(170, 170, 170));
+    for (QTextFrame* frame : document->rootFrame()->childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (!table)
+            continue;
+        QTextTableFormat format = table->format();
+        format.setBorderCollapse(true);
+        format.setCellPadding(4);
+        table->setFormat(format);
+        for (int row = 0; row < table->rows(); ++row)
+            for (int column = 0; column < table->columns(); ++column)
+                table->cellAt(row, column).setFormat(line);
+    }
+}
+
+} // namespace
+
+WManual::WManual(QWidget* parent)
+    : QDialog(parent),
+      view(new QTextBrowser(this))
+{
+    setWindowTitle("TralixGui Manual");
+    view->setOpenExternalLinks(true);
+    view->setMarkdown(guideText());
+    view->document()->setDocumentMargin(12);
+    spaceOutTables(view->document());
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, SIGNAL(rejected()), this, SLOT(hide()));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(view);
+    layout->addWidget(buttons);
+    resize(800, 650);
+}
+
+QString WManual::guideText()
+{
+    QFile guide(":/manual/guide.md");
+    if (!guide.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(guide.readAll());
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The user guide in a window of its own: docs/guide.md as the program was built
+// with it, shown as rich text. Not modal, so the guide can stay open beside the
+// main window while the user works.
+
+#include <QDialog>
+
+class QTextBrowser;
+
+class WManual : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit WManual(QWidget* parent = nullptr);
+
+    QTextBrowser* browser() const { return view; }
+
+    // The guide's Markdown, as compiled into the program.
+    static QString guideText();
+
+private:
+    QTextBrowser* view;
+};
