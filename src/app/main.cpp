@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include <clocale>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -17,6 +18,10 @@ int main(int argc, char** argv)
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     QApplication app(argc, argv);
+    // QApplication has taken the desktop's locale for the C library too; numbers
+    // on the console, in the window and in cardata.csv keep one decimal point.
+    // Qt's own texts still follow the desktop's language.
+    std::setlocale(LC_NUMERIC, "C");
 
     Gui window(device);
     window.init("TralixGui");
