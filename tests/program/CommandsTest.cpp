@@ -13,12 +13,20 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+// A file that is not a regular one (a link into /dev/full, say) is not followed:
+// reading it could go on for ever.
 QByteArray fileText(const QString& path)
 {
+    struct stat status;
+    if (lstat(path.toLocal8Bit().constData(), &status) != 0)
+        return "<missing>";
+    if (!S_ISREG(status.st_mode))
+        return "<not a regular file>";
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
