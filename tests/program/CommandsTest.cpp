@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 
@@ -213,4 +214,18 @@ TEST_F(MissingDevice, TheWindowStillWorksAndSaysSoOnce)
     EXPECT_EQ(gui->dialog()->rows()->count(), 1);
     EXPECT_EQ(gui->dialog()->rows()->item(0)->text(), "All Data");
     EXPECT_EQ(err(), "Error: The Car Computer did not acknowledge the clock setting\n");
+}
+
+TEST_F(MainWindow, CtrlRPressedOnTheWindowSendsExactlyR)
+{
+    gui->show();
+    gui->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(gui.get()));
+    out();
+    sim->clearReceived();
+    QTest::keyClick(gui.get(), Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(sim->waitForReceived(1, 2000));
+    waitUntil([] { return false; }, 200);  // nothing else follows
+    EXPECT_EQ(sim->received(), Bytes{'R'});
+    EXPECT_EQ(out(), "Reset\n");
 }
