@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <clocale>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -21,6 +22,10 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QString::fromLatin1(":/icons/tralixgui.svg")));
     // Lets a Wayland desktop match the window with its menu entry and icon.
     QApplication::setDesktopFileName(QString::fromLatin1(TRALIXGUI_APP_ID));
+    // QApplication has taken the desktop's locale for the C library too; numbers
+    // on the console, in the window and in cardata.csv keep one decimal point.
+    // Qt's own texts still follow the desktop's language.
+    std::setlocale(LC_NUMERIC, "C");
 
     Gui window(device);
     window.init("TralixGui");

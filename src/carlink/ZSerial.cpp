@@ -1,6 +1,7 @@
 #include "ZSerial.h"
 
 #include "LinkConstants.h"
+#include "PortPermission.h"
 
 #include <cerrno>
 #include <chrono>
@@ -147,6 +148,11 @@ std::string ZSerial::openFailure() const
     default:
         return std::strerror(openError);
     }
+}
+
+bool ZSerial::openDeniedByPermissions() const
+{
+    return carlink::isPermissionError(openError);
 }
 
 int ZSerial::close()

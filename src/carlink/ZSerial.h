@@ -36,6 +36,9 @@ public:
     // Why the last open failed, in words ("not a serial port", "in use by
     // another program", or the system's text); empty after a successful open.
     std::string openFailure() const;
+    // True when the last open failed because this user may not use the device
+    // (carlink::permissionHelp says what to do about it).
+    bool openDeniedByPermissions() const;
 
     // "COMn" (n >= 1) names the machine's n-th serial port, /dev/ttyS<n-1>;
     // any other name is passed to the system unchanged.

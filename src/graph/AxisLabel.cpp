@@ -1,5 +1,6 @@
 #include "AxisLabel.h"
 
+#include "CNumericScope.h"
 #include "ZGraph.h"
 
 #include <QPainter>
@@ -15,6 +16,7 @@ AxisLabel::AxisLabel(QWidget* parent, ZGraph* graph)
 
 AxisLabel::Texts AxisLabel::horizontalTexts(double start, double end, const ZString& title)
 {
+    CNumericScope c;
     Texts texts;
     texts.low.format("%-12.6g", start);
     texts.high.format("%12.6g", end);
@@ -24,6 +26,7 @@ AxisLabel::Texts AxisLabel::horizontalTexts(double start, double end, const ZStr
 
 AxisLabel::Texts AxisLabel::verticalTexts(double min, double max, const ZString& title)
 {
+    CNumericScope c;
     Texts texts;
     texts.low.format("%12.6g", min);
     texts.high.format("%12.6g", max);

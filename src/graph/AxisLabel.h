@@ -25,6 +25,7 @@ public:
         ZString high;  // right end or top
         ZString title;
     };
+    // Numbers have a decimal point whatever the user's locale.
     // Start left-justified and end right-justified, each in 12 characters.
     static Texts horizontalTexts(double start, double end, const ZString& title);
     // Both right-justified in 12 characters; drawn left-aligned, so the

@@ -183,16 +183,16 @@ TEST(CarLink, AfterAnInfoWithoutDirectoryTheTransferIsForData)
 
 namespace {
 
-// 2008-03-07 09:05:02, the PC's local time handed to the set-clock exchange.
-struct tm clockSetting()
+// The PC's local time handed to the set-clock exchange.
+struct tm clockSetting(const carsim::Stamp& stamp = {2008, 3, 7, 9, 5, 2})
 {
     struct tm at = {};
-    at.tm_year = 108;
-    at.tm_mon = 2;
-    at.tm_mday = 7;
-    at.tm_hour = 9;
-    at.tm_min = 5;
-    at.tm_sec = 2;
+    at.tm_year = stamp.year - 1900;
+    at.tm_mon = stamp.month - 1;
+    at.tm_mday = stamp.day;
+    at.tm_hour = stamp.hour;
+    at.tm_min = stamp.minute;
+    at.tm_sec = stamp.second;
     return at;
 }
 
@@ -200,24 +200,27 @@ struct tm clockSetting()
 
 TEST(CarLink, SetsTheClockOneAcknowledgedByteAtATime)
 {
-    Line line;
-    ASSERT_TRUE(line.ready());
-    const struct tm at = clockSetting();
-    EXPECT_EQ(carlink::setClock(line.port, at), 0);
-    EXPECT_EQ(line.traffic(7), (Bytes{0x74, 0x02, 0x05, 0x09, 0x07, 0x03, 0x08}));
-    EXPECT_EQ(line.port.bytesAvailable(), 0);  // every acknowledgement was read
+    struct Case { carsim::Stamp set; Bytes sent; };
+    // Fields of 10 and more tell BCD from binary: 45 is 0x45 in BCD, 0x2d in binary.
+    const Case cases[] = {
+        {{2008, 3, 7, 9, 5, 2}, {0x74, 0x02, 0x05, 0x09, 0x07, 0x03, 0x08}},
+        {{2031, 12, 28, 23, 45, 17}, {0x74, 0x17, 0x45, 0x23, 0x28, 0x12, 0x31}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.set.year);
+        Line line;
+        ASSERT_TRUE(line.ready());
+        EXPECT_EQ(carlink::setClock(line.port, clockSetting(c.set)), 0);
+        EXPECT_EQ(line.traffic(7), c.sent);
+        EXPECT_EQ(line.port.bytesAvailable(), 0);  // every acknowledgement was read
 
-    // The Car Computer now keeps that time, and stamps its records with it.
-    const carsim::Stamp set = {2008, 3, 7, 9, 5, 2};
-    EXPECT_LE(carsim::stampSeconds(line.simulator.clock()) - carsim::stampSeconds(set), 2);
-    carlink::sendLiveStart(line.port);
-    Data record;
-    ASSERT_EQ(carlink::readDataRecord(line.port, record), carlink::dataRecordSize);
-    EXPECT_EQ(record.bytes[7], 0x08);
-    EXPECT_EQ(record.bytes[6], 0x03);
-    EXPECT_EQ(record.bytes[5], 0x07);
-    EXPECT_EQ(record.bytes[4], 0x09);
-    EXPECT_EQ(record.bytes[3], 0x05);
+        // The Car Computer now keeps that time, and stamps its records with it.
+        EXPECT_LE(carsim::stampSeconds(line.simulator.clock()) - carsim::stampSeconds(c.set), 2);
+        carlink::sendLiveStart(line.port);
+        Data record;
+        ASSERT_EQ(carlink::readDataRecord(line.port, record), carlink::dataRecordSize);
+        EXPECT_EQ(bytesOf(record.bytes + 3, 5), Bytes(c.sent.begin() + 2, c.sent.end()));
+    }
 }
 
 TEST(CarLink, StopsSettingTheClockAtTheFirstMissingAcknowledgement)

@@ -2,10 +2,12 @@
 // reads, and a line that goes away under the program.
 
 #include "LinkTestSupport.h"
+#include "PseudoTerminal.h"
 #include "ZSerial.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <future>
@@ -247,4 +249,34 @@ TEST(SerialPort, OpensAgainAfterClosing)
     Info info;
     carlink::readInfo(line.port, info);
     EXPECT_EQ(info.DirNumber, line.simulator.info().dirNumber);
+}
+
+// The read's time-out counts from the start of the read: a line that keeps
+// trickling bytes must not hold the window for longer.
+TEST(SerialPort, AReadWhoseBytesTrickleInEndsOnTimeAfterItBegan)
+{
+    PseudoTerminal line;
+    ASSERT_TRUE(line.ready());
+    ZSerial port;
+    ASSERT_EQ(port.open(line.device().c_str()), 0);
+    ASSERT_EQ(port.setBaud(carlink::lineBaud), 0);
+
+    std::atomic<bool> readEnded{false};
+    std::thread trickle([&] {
+        for (int i = 0; i < 20 && !readEnded; ++i) {
+            line.send("A", 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+    });
+    unsigned char record[34];
+    const auto start = SteadyClock::now();
+    const int received = port.read(record, 34);
+    const long waited = millisecondsSince(start);
+    readEnded = true;
+    trickle.join();
+
+    EXPECT_GT(received, 0);
+    EXPECT_LT(received, 34);
+    EXPECT_GE(waited, carlink::readTimeoutMs - 20);
+    EXPECT_LT(waited, carlink::readTimeoutMs + 1500) << "the time-out restarted with a byte";
 }

@@ -1,5 +1,7 @@
 // The texts the axis labels draw.
 #include "AxisLabel.h"
+#include "GermanLocale.h"
+#include "ZGraph.h"
 
 #include <gtest/gtest.h>
 
@@ -48,4 +50,25 @@ TEST(AxisLabelTexts, EndsAndTitleKeepTheirPlaces)
     EXPECT_STREQ(horizontal.low.cStr(), "0           ");
     EXPECT_STREQ(horizontal.high.cStr(), "        2047");
     EXPECT_EQ(horizontal.title.length(), 0);
+}
+
+TEST(AxisLabelTexts, NumbersKeepTheirDecimalPointOnAGermanDesktop)
+{
+    GermanLocale german;
+    if (!german.active())
+        GTEST_SKIP() << "no German locale could be made on this machine";
+    for (const NumberCase& c : numberCases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_STREQ(AxisLabel::verticalTexts(c.value, c.value, "t").high.cStr(), c.right);
+        EXPECT_STREQ(AxisLabel::horizontalTexts(c.value, c.value, "t").low.cStr(), c.left);
+    }
+
+    // What a live graph draws beside its trace.
+    ZGraph graph;
+    graph.setYLabel("Voltage");
+    graph.setData({0.25f, 12.5f});
+    graph.resize(400, 120);
+    graph.grab();
+    EXPECT_STREQ(graph.yAxisTexts().low.cStr(), "        0.25");
+    EXPECT_STREQ(graph.yAxisTexts().high.cStr(), "        12.5");
 }

@@ -10,15 +10,24 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+// A file that is not a regular one (a link into /dev/full, say) is not followed:
+// reading it could go on for ever.
 QByteArray fileText(const QString& path)
 {
+    struct stat status;
+    if (lstat(path.toLocal8Bit().constData(), &status) != 0)
+        return "<missing>";
+    if (!S_ISREG(status.st_mode))
+        return "<not a regular file>";
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
@@ -205,4 +214,18 @@ TEST_F(MissingDevice, TheWindowStillWorksAndSaysSoOnce)
     EXPECT_EQ(gui->dialog()->rows()->count(), 1);
     EXPECT_EQ(gui->dialog()->rows()->item(0)->text(), "All Data");
     EXPECT_EQ(err(), "Error: The Car Computer did not acknowledge the clock setting\n");
+}
+
+TEST_F(MainWindow, CtrlRPressedOnTheWindowSendsExactlyR)
+{
+    gui->show();
+    gui->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(gui.get()));
+    out();
+    sim->clearReceived();
+    QTest::keyClick(gui.get(), Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(sim->waitForReceived(1, 2000));
+    waitUntil([] { return false; }, 200);  // nothing else follows
+    EXPECT_EQ(sim->received(), Bytes{'R'});
+    EXPECT_EQ(out(), "Reset\n");
 }

@@ -75,3 +75,15 @@ TEST_F(DataDirectoryDialog, CancelOnlyHides)
     waitUntil([] { return false; }, 100);
     EXPECT_TRUE(sim->received().empty());
 }
+
+TEST_F(DataDirectoryDialog, EscapeOnlyHides)
+{
+    sim->clearReceived();
+    ASSERT_TRUE(dialog->isVisible());
+    QWidget* focus = dialog->focusWidget();
+    QTest::keyClick(focus ? focus : dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(out(), "");
+    waitUntil([] { return false; }, 100);
+    EXPECT_TRUE(sim->received().empty());
+}

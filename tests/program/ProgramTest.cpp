@@ -81,3 +81,13 @@ TEST(Program, OpensTheSimulatedCarComputer)
     EXPECT_EQ(run.out.toStdString(), "Opening: " + sim.devicePath() + "\n");
     EXPECT_EQ(run.err.toStdString(), "");
 }
+
+TEST(Program, ADashDGivenLastNamesTheEmptyDevice)
+{
+    for (const QStringList& args : {QStringList{"-d"}, QStringList{"-d", "/nonexistent/ttyUSB0", "-d"}}) {
+        const ProgramRun run = runProgram(args, 1500);
+        EXPECT_FALSE(run.exited) << args.join(' ').toStdString() << ": the window keeps running";
+        EXPECT_EQ(run.out.toStdString(), "Opening: \n") << args.join(' ').toStdString();
+        EXPECT_EQ(run.err.toStdString(), "Error: Unable to open serial port: \n") << args.join(' ').toStdString();
+    }
+}
