@@ -22,14 +22,8 @@ namespace carsim {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-using TimePoint = SteadyClock::time_point;
 using std::chrono::milliseconds;
 
-constexpr int wholeStoreRecords = 2048;
-constexpr int infoBytes = 8;
-// How long a half-sent message (transfer parameters, clock bytes) is waited for
-// before the Car Computer gives up on it and listens for commands again.
-constexpr milliseconds messagePatience(5000);
 constexpr milliseconds longestSleep(200);
 // An unplug after the k-th record waits until the program has taken it (the
 // pseudo-terminal would throw it away), but no longer than this.
@@ -46,11 +40,6 @@ constexpr std::uint64_t lineHoldsAtMost = 64 * 1024;
 // How often a full line is looked at again.
 constexpr milliseconds fullLineRetry(5);
 
-double secondsBetween(TimePoint from, TimePoint to)
-{
-    return std::chrono::duration<double>(to - from).count();
-}
-
 void setCloseOnExec(int fd)
 {
     ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOEXEC);
@@ -59,14 +48,6 @@ void setCloseOnExec(int fd)
 void setNonBlocking(int fd)
 {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-}
-
-std::uint32_t littleEndian(const std::uint8_t* b, int size)
-{
-    std::uint32_t v = 0;
-    for (int i = size - 1; i >= 0; --i)
-        v = v << 8 | b[i];
-    return v;
 }
 
 } // namespace
@@ -79,29 +60,8 @@ std::uint64_t recordDigest(const std::uint8_t* record)
     return h;
 }
 
-// The protocol, as the Car Computer hears it.
-//
-// Directory or data? Both transfers send the same bytes: 'd', then (after the
-// acknowledgement) a position and a count, then 'n' for each record. What tells
-// them apart is what came before. The program reads the directory only right
-// after asking for Info, and only when that Info announced a directory
-// (DirNumber not 0); a block download follows the directory read or, when there
-// is no directory, an Info that announced none. So: a 'd' whose preceding
-// command was an 'i' answered with a non-zero DirNumber starts a directory
-// transfer; every other 'd' starts a data transfer. A stray 'n' or an unknown
-// byte in between changes nothing.
-//
-// The older transfer is 'd' followed at once by 'n', with no acknowledgement
-// read and no parameters. In the normal transfers the program sends nothing
-// after 'd' until the acknowledgement arrives, so the acknowledgement is held
-// back for a short window: an 'n' arriving within it marks the older transfer
-// (no acknowledgement, the whole store oldest first, one record per 'n');
-// otherwise the acknowledgement goes out and the six parameter bytes are read,
-// whatever their values.
-//
-// Any request ('i', 'd', 't') ends live mode: the Car Computer stops streaming
-// to answer. The 'n' after the last record of a transfer finds no transfer and
-// is ignored, as is 'n' outside any transfer.
+// The line around the Car Computer: the pseudo-terminal, pacing, the driver
+// queue, faults and the send log. What is answered is the CarComputer's.
 class CarSimulator::Engine
 {
 public:
@@ -122,10 +82,6 @@ public:
 
     void readInput(TimePoint now);
     void consumeInput(TimePoint now);
-    void handleByte(std::uint8_t b, TimePoint at);
-    void command(std::uint8_t b, TimePoint at);
-    void expirePhase(TimePoint now);
-    void serveNext();
     void produceLive(TimePoint now);
     void flushOutput(TimePoint now);
     TimePoint nextWake(TimePoint now) const;
@@ -141,21 +97,16 @@ public:
         int reopenMs = -1;
     };
     ChaosDraw drawChaos();
+    void deliver(const ChaosDraw* chaos = nullptr);
 
     std::size_t queueOut(const std::uint8_t* bytes, std::size_t size, bool raw = false);
-    void acknowledge() { queueOut(&ackByte, 1); }
-    bool sendRecord(const DataBytes& record, bool liveRecord = false, const ChaosDraw* chaos = nullptr);
+    bool sendRecord(const Answer& record, const ChaosDraw* chaos);
     int sendGarbage(int count);
-    void sendInfo();
-    Stamp clockAt(TimePoint t) const;
     bool liveBacklog() const { return output.size() >= std::size_t(dataRecordBytes); }
+    // The line can carry a live record now.
     bool streaming() const
     {
-        return live && answering && !liveBacklog() && !outputBlocked && !unplugWhenSent;
-    }
-    bool liveExhausted() const
-    {
-        return options.liveRecordLimit > 0 && liveSent >= options.liveRecordLimit;
+        return master >= 0 && answering && !liveBacklog() && !outputBlocked && !unplugWhenSent;
     }
     std::chrono::nanoseconds byteTime() const
     {
@@ -167,8 +118,6 @@ public:
         std::uint8_t byte;
         TimePoint due;
     };
-    enum class Phase { Idle, AfterD, Parameters, Transfer, ClockBytes };
-    enum class Kind { Directory, Data, Older };
 
     Options options;
     mutable std::mutex mutex;
@@ -199,16 +148,7 @@ public:
     std::vector<std::uint8_t> log;
     std::function<void(std::uint8_t)> listener;
 
-    // The Car Computer.
-    Store store;
-    std::vector<std::uint8_t> infoReply;
-    std::deque<DataBytes> liveQueue;
-    std::int64_t clockBase = 0;
-    TimePoint clockAnchor;
-    VehicleModel vehicle;
-    TimePoint lastSampleAt;
-    bool live = false;
-    TimePoint nextLiveAt;
+    CarComputer computer;
     bool answering = true;
     long muteBudget = -1;
     Faults faults;
@@ -220,7 +160,6 @@ public:
     ChaosDraw chaosDraw;
     bool chaosDrawn = false;   // chaosDraw belongs to the next live record
     TimePoint silentUntil;
-    std::uint32_t nextSequence = 1;
 
     // What went out. Byte offsets count every byte ever queued; a record's entry
     // keeps where it ended, so that a hang-up can tell which records it swallowed.
@@ -237,31 +176,31 @@ public:
     int silences = 0;
     int unplugs = 0;
     int reopens = 0;
-
-    // The exchange in progress.
-    Phase phase = Phase::Idle;
-    TimePoint phaseDeadline;
-    Kind kind = Kind::Data;
-    bool directoryNext = false;
-    std::vector<std::uint8_t> message;
-    std::uint32_t position = 0;
-    std::uint32_t count = 0;
-    std::uint32_t served = 0;
 };
 
-CarSimulator::Engine::Engine(Options o)
-    : options(std::move(o)), faults(options.faults), random(options.faults.seed)
+namespace {
+
+CarComputer makeComputer(const Options& o)
 {
+    ComputerSettings settings;
+    settings.liveRate = o.liveRate;
+    settings.logLiveRecords = o.logLiveRecords;
+    settings.liveRecordLimit = o.liveRecordLimit;
+    settings.olderTransferWindow = milliseconds(o.olderTransferWindowMs);
     const Stamp now = localStampNow();
-    clockBase = stampSeconds(now);
-    clockAnchor = SteadyClock::now();
-    store = makeStore(options.blocks, options.recordsPerBlock, options.directorySlots,
-                      options.positions, now);
-    for (const DataBytes& r : store.records) {
-        std::uint32_t sequence;
-        if (readSequence(r.data(), sequence))
-            nextSequence = std::max(nextSequence, sequence + 1);
-    }
+    return CarComputer(settings,
+                       makeStore(o.blocks, o.recordsPerBlock, o.directorySlots, o.positions, now),
+                       now, SteadyClock::now());
+}
+
+} // namespace
+
+CarSimulator::Engine::Engine(Options o)
+    : options(std::move(o)),
+      computer(makeComputer(options)),
+      faults(options.faults),
+      random(options.faults.seed)
+{
 }
 
 bool CarSimulator::Engine::start()
@@ -382,11 +321,9 @@ void CarSimulator::Engine::closeLine()
     output.clear();
     outputBlocked = false;
     unplugWhenSent = false;
-    phase = Phase::Idle;
     // A pulled cable leaves the Car Computer streaming; every other close ends the stream.
     const bool cablePulled = pendingReopenMs >= 0;
-    if (!cablePulled)
-        live = false;
+    computer.lineClosed(cablePulled);
     if (!stopping) {
         ++unplugs;
         const int reopenMs = cablePulled ? pendingReopenMs : faults.reopenAfterMs;
@@ -471,12 +408,12 @@ void CarSimulator::Engine::run()
             if (openLine()) {
                 ++reopens;
                 inputLineFree = outputLineFree = now;
-                phase = Phase::Idle;
             }
         }
         if (master >= 0) {
             consumeInput(now);
-            expirePhase(now);
+            computer.advance(now);
+            deliver();
             produceLive(now);
             flushOutput(SteadyClock::now());
             if (unplugWhenSent && readyToUnplug(SteadyClock::now()))
@@ -532,209 +469,58 @@ void CarSimulator::Engine::consumeInput(TimePoint now)
     while (!input.empty() && input.front().due <= now && master >= 0) {
         const TimedByte b = input.front();
         input.pop_front();
-        // Time-outs that fell before this byte arrived happened first.
-        expirePhase(b.due);
-        if (answering)
-            handleByte(b.byte, b.due);
+        // Time-outs that fell before this byte arrived happened first, answering or not.
+        computer.advance(b.due);
+        deliver();
+        if (answering) {
+            computer.receive(b.byte, b.due);
+            deliver();
+        }
         log.push_back(b.byte);
         if (listener)
             listener(b.byte);
     }
 }
 
-void CarSimulator::Engine::handleByte(std::uint8_t b, TimePoint at)
+// Each answer goes out on its own: a record's fault can silence the Car Computer
+// or doom the line for everything after it.
+void CarSimulator::Engine::deliver(const ChaosDraw* chaos)
 {
-    switch (phase) {
-    case Phase::AfterD:
-        if (b == 'n') {
-            kind = Kind::Older;
-            position = std::uint32_t(std::int64_t(store.dataPos) + 1);
-            count = std::uint32_t(std::clamp<std::int64_t>(std::int64_t(store.records.size()) - 1, 0,
-                                                           wholeStoreRecords));
-            served = 0;
-            phase = Phase::Transfer;
-            serveNext();
-            return;
+    for (const Answer& answer : computer.takeOutput()) {
+        switch (answer.kind) {
+        case Answer::Kind::Reply:
+            queueOut(answer.bytes.data(), answer.bytes.size());
+            break;
+        case Answer::Kind::TransferRecord:
+            sendRecord(answer, nullptr);
+            break;
+        case Answer::Kind::LiveRecord:
+            if (sendRecord(answer, chaos))
+                ++liveSent;
+            break;
         }
-        acknowledge();
-        phase = Phase::Parameters;
-        message.clear();
-        [[fallthrough]];
-    case Phase::Parameters:
-        message.push_back(b);
-        phaseDeadline = at + messagePatience;
-        if (message.size() == 6) {
-            position = littleEndian(&message[0], 4);
-            count = littleEndian(&message[4], 2);
-            served = 0;
-            phase = count > 0 ? Phase::Transfer : Phase::Idle;
-        }
-        return;
-    case Phase::ClockBytes: {
-        message.push_back(b);
-        acknowledge();
-        phaseDeadline = at + messagePatience;
-        if (message.size() == 6) {
-            Stamp s;
-            s.second = std::clamp(fromBcd(message[0]), 0, 59);
-            s.minute = std::clamp(fromBcd(message[1]), 0, 59);
-            s.hour = std::clamp(fromBcd(message[2]), 0, 23);
-            s.day = std::clamp(fromBcd(message[3]), 1, 31);
-            s.month = std::clamp(fromBcd(message[4]), 1, 12);
-            s.year = 2000 + fromBcd(message[5]);
-            clockBase = stampSeconds(s);
-            clockAnchor = at;
-            phase = Phase::Idle;
-        }
-        return;
     }
-    case Phase::Transfer:
-        if (b == 'n') {
-            serveNext();
-            return;
-        }
-        phase = Phase::Idle;  // a new command abandons the transfer
-        break;
-    case Phase::Idle:
-        break;
-    }
-    command(b, at);
-}
-
-void CarSimulator::Engine::command(std::uint8_t b, TimePoint at)
-{
-    const bool afterInfo = directoryNext;
-    directoryNext = false;
-    switch (b) {
-    case 'c':
-        if (!live && !liveExhausted()) {
-            live = true;
-            if (options.logLiveRecords)
-                store.startBlock(clockAt(at));
-            lastSampleAt = at;
-            nextLiveAt = at + std::chrono::duration_cast<SteadyClock::duration>(
-                                  std::chrono::duration<double>(1 / std::max(options.liveRate, 1e-3)));
-            if (options.liveRate <= 0)
-                nextLiveAt = at;
-        }
-        break;
-    case 'r':
-        live = false;
-        break;
-    case 'R':
-        live = false;
-        vehicle.reset();
-        break;
-    case 'Z':
-        live = false;
-        vehicle.reset();
-        store.clear();
-        break;
-    case 'i': {
-        live = false;
-        sendInfo();
-        const auto& reply = infoReply;
-        const std::uint32_t announced =
-            reply.empty() ? std::uint32_t(store.directory.size())
-                          : (reply.size() >= 2 ? littleEndian(reply.data(), 2) : 0);
-        directoryNext = announced != 0;
-        break;
-    }
-    case 'd':
-        live = false;
-        kind = afterInfo ? Kind::Directory : Kind::Data;
-        phase = Phase::AfterD;
-        phaseDeadline = at + milliseconds(options.olderTransferWindowMs);
-        break;
-    case 't':
-        live = false;
-        acknowledge();
-        phase = Phase::ClockBytes;
-        message.clear();
-        phaseDeadline = at + messagePatience;
-        break;
-    default:
-        // 'n' outside a transfer, or a byte that means nothing here.
-        directoryNext = afterInfo;
-        break;
-    }
-}
-
-void CarSimulator::Engine::expirePhase(TimePoint now)
-{
-    if (now < phaseDeadline)
-        return;
-    if (phase == Phase::AfterD) {
-        acknowledge();
-        phase = Phase::Parameters;
-        message.clear();
-        phaseDeadline = now + messagePatience;
-    } else if (phase == Phase::Parameters || phase == Phase::ClockBytes) {
-        phase = Phase::Idle;
-    }
-}
-
-void CarSimulator::Engine::serveNext()
-{
-    if (served >= count) {
-        phase = Phase::Idle;
-        return;
-    }
-    if (kind == Kind::Directory) {
-        const std::size_t slots = store.directory.size();
-        // Past the end of a directory smaller than the request: empty slots.
-        const DirectoryBytes entry = served < slots
-            ? store.directory[(std::uint64_t(position) + served) % slots]
-            : emptyDirectorySlot();
-        queueOut(entry.data(), entry.size());
-    } else {
-        // The start goes on the wire as a signed 32-bit number.
-        sendRecord(store.recordAt(std::int64_t(std::int32_t(position)) + served));
-    }
-    if (++served == count)
-        phase = Phase::Idle;
 }
 
 void CarSimulator::Engine::produceLive(TimePoint now)
 {
-    if (!streaming() || now < silentUntil)
+    const auto due = computer.nextLiveRecord();
+    if (!due || now < *due || !streaming() || now < silentUntil)
         return;
-    if (options.liveRate > 0) {
-        if (now < nextLiveAt)
-            return;
-        const auto period = std::chrono::duration_cast<SteadyClock::duration>(
-            std::chrono::duration<double>(1 / options.liveRate));
-        nextLiveAt += period;
-        // After a stall (a full line, a slow machine) carry on at the rate, without a burst.
-        if (nextLiveAt < now - period)
-            nextLiveAt = now;
-    }
     if (faults.chaos.on && !chaosDrawn) {
         chaosDraw = drawChaos();
         chaosDrawn = true;
         if (chaosDraw.silenceMs > 0) {
             silentUntil = now + milliseconds(chaosDraw.silenceMs);
             ++silences;
+            computer.skipLiveRecord(now);
             return;
         }
     }
     const bool chaos = chaosDrawn;
     chaosDrawn = false;
-    DataBytes record;
-    if (!liveQueue.empty()) {
-        record = liveQueue.front();
-        liveQueue.pop_front();
-    } else {
-        record = makeDataRecord(clockAt(now), vehicle.step(secondsBetween(lastSampleAt, now)));
-        setSequence(record, nextSequence++);
-        lastSampleAt = now;
-    }
-    if (options.logLiveRecords)
-        store.log(record);
-    if (sendRecord(record, true, chaos ? &chaosDraw : nullptr))
-        ++liveSent;
-    if (liveExhausted())
-        live = false;
+    computer.tick(now);
+    deliver(chaos ? &chaosDraw : nullptr);
 }
 
 CarSimulator::Engine::ChaosDraw CarSimulator::Engine::drawChaos()
@@ -773,12 +559,12 @@ int CarSimulator::Engine::sendGarbage(int count)
     return went;
 }
 
-bool CarSimulator::Engine::sendRecord(const DataBytes& record, bool liveRecord, const ChaosDraw* chaos)
+bool CarSimulator::Engine::sendRecord(const Answer& record, const ChaosDraw* chaos)
 {
     if (!answering || muteBudget == 0 || unplugWhenSent)
         return false;
     ++recordsSent;
-    DataBytes out = record;
+    std::vector<std::uint8_t> out = record.bytes;
     std::size_t size = out.size();
     int garbage = 0;
     if (faults.garbageProbability > 0 &&
@@ -807,35 +593,18 @@ bool CarSimulator::Engine::sendRecord(const DataBytes& record, bool liveRecord, 
     }
     if (went > 0) {
         SentRecord r;
-        readSequence(record.data(), r.sequence);
-        r.digest = recordDigest(record.data());
+        readSequence(record.bytes.data(), r.sequence);
+        r.digest = recordDigest(record.bytes.data());
         r.departure = went < out.size() ? Departure::CutShort
                                         : wrongMagic ? Departure::WrongMagic : Departure::WellFormed;
         r.bytes = std::uint8_t(went);
         r.garbageBefore = std::uint8_t(std::min(garbage, 255));
         r.silenceBefore = chaos && chaos->silenceMs > 0;
         r.unplugAfter = unplugWhenSent;
-        r.live = liveRecord;
+        r.live = record.kind == Answer::Kind::LiveRecord;
         sent.push_back({r, queuedTotal});
     }
     return went > 0;
-}
-
-void CarSimulator::Engine::sendInfo()
-{
-    if (!infoReply.empty()) {
-        queueOut(infoReply.data(), infoReply.size());
-        return;
-    }
-    const std::uint32_t dirNumber = std::uint32_t(store.directory.size());
-    const std::uint32_t dataPos = std::uint32_t(store.dataPos);
-    const std::uint8_t reply[infoBytes] = {
-        std::uint8_t(dirNumber),      std::uint8_t(dirNumber >> 8),
-        std::uint8_t(store.dirPos),   std::uint8_t(store.dirPos >> 8),
-        std::uint8_t(dataPos),        std::uint8_t(dataPos >> 8),
-        std::uint8_t(dataPos >> 16),  std::uint8_t(dataPos >> 24),
-    };
-    queueOut(reply, sizeof reply);
 }
 
 std::size_t CarSimulator::Engine::queueOut(const std::uint8_t* bytes, std::size_t size, bool raw)
@@ -915,10 +684,10 @@ TimePoint CarSimulator::Engine::nextWake(TimePoint now) const
         wake = std::min(wake, input.front().due);
     if (!output.empty() && !outputBlocked)
         wake = std::min(wake, readerFull ? now + fullLineRetry : output.front().due);
-    if (phase == Phase::AfterD || phase == Phase::Parameters || phase == Phase::ClockBytes)
-        wake = std::min(wake, phaseDeadline);
-    if (streaming())
-        wake = std::min(wake, std::max(silentUntil, options.liveRate > 0 ? nextLiveAt : now));
+    if (const auto timeout = computer.nextTimeout())
+        wake = std::min(wake, *timeout);
+    if (const auto due = computer.nextLiveRecord(); due && streaming())
+        wake = std::min(wake, std::max(silentUntil, *due));
     if (reopenPending)
         wake = std::min(wake, reopenAt);
     if (unplugWhenSent && output.empty())
@@ -934,11 +703,6 @@ bool CarSimulator::Engine::readyToUnplug(TimePoint now) const
     if (::ioctl(slave, FIONREAD, &unread) != 0)
         unread = 0;
     return unread == 0 || now - lastWriteAt >= unplugGrace;
-}
-
-Stamp CarSimulator::Engine::clockAt(TimePoint t) const
-{
-    return stampAt(clockBase + std::int64_t(std::floor(secondsBetween(clockAnchor, t))));
 }
 
 // ---- CarSimulator ----
@@ -987,55 +751,50 @@ std::string CarSimulator::linkPath() const
 void CarSimulator::loadStore(const Store& store)
 {
     std::lock_guard<std::mutex> lock(engine->mutex);
-    engine->store = store;
+    engine->computer.loadStore(store);
 }
 
 Store CarSimulator::store() const
 {
     std::lock_guard<std::mutex> lock(engine->mutex);
-    return engine->store;
+    return engine->computer.store();
 }
 
 InfoValues CarSimulator::info() const
 {
     std::lock_guard<std::mutex> lock(engine->mutex);
-    InfoValues v;
-    v.dirNumber = std::uint16_t(engine->store.directory.size());
-    v.dirPos = engine->store.dirPos;
-    v.dataPos = engine->store.dataPos;
-    return v;
+    return engine->computer.info();
 }
 
 void CarSimulator::setInfoReply(const std::vector<std::uint8_t>& bytes)
 {
     std::lock_guard<std::mutex> lock(engine->mutex);
-    engine->infoReply = bytes;
+    engine->computer.setInfoReply(bytes);
 }
 
 void CarSimulator::queueLiveRecord(const DataBytes& record)
 {
     std::lock_guard<std::mutex> lock(engine->mutex);
-    engine->liveQueue.push_back(record);
+    engine->computer.queueLiveRecord(record);
     engine->wake();
 }
 
 void CarSimulator::setClock(const Stamp& now)
 {
     std::lock_guard<std::mutex> lock(engine->mutex);
-    engine->clockBase = stampSeconds(now);
-    engine->clockAnchor = SteadyClock::now();
+    engine->computer.setClock(now, SteadyClock::now());
 }
 
 Stamp CarSimulator::clock() const
 {
     std::lock_guard<std::mutex> lock(engine->mutex);
-    return engine->clockAt(SteadyClock::now());
+    return engine->computer.clock(SteadyClock::now());
 }
 
 bool CarSimulator::isLive() const
 {
     std::lock_guard<std::mutex> lock(engine->mutex);
-    return engine->live;
+    return engine->computer.isLive();
 }
 
 void CarSimulator::setFaults(const Faults& faults)
@@ -1131,7 +890,7 @@ bool CarSimulator::isIdle() const
 {
     std::lock_guard<std::mutex> lock(engine->mutex);
     const Engine& e = *engine;
-    return e.running && e.master >= 0 && !e.live && e.output.empty() && !e.unplugWhenSent &&
+    return e.running && e.master >= 0 && !e.computer.isLive() && e.output.empty() && !e.unplugWhenSent &&
            !e.unplugRequested && !e.reopenPending;
 }
 

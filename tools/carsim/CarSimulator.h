@@ -4,6 +4,7 @@
 // with a directory of blocks, and can misbehave on request. Tests open
 // devicePath() with the program's own serial port and talk to it for real.
 
+#include "CarComputer.h"
 #include "CarSimRecords.h"
 
 #include <cstdint>
@@ -107,7 +108,7 @@ struct Options
     // Live records in all: once this many have gone out the stream ends, as if 'r'
     // had come, and a later 'c' starts no new one; 0: no end.
     int liveRecordLimit = 0;
-    // After 'd', how long a following 'n' marks the older transfer (see the source).
+    // After 'd', how long a following 'n' marks the older transfer (see CarComputer.cpp).
     int olderTransferWindowMs = 100;
     // Published as a symbolic link to the line while it exists; empty: none.
     std::string linkPath;
@@ -117,14 +118,6 @@ struct Options
     int recordsPerBlock = 100;
     int directorySlots = 64;
     int positions = defaultPositions;
-};
-
-// The Info values the store implies.
-struct InfoValues
-{
-    std::uint16_t dirNumber = 0;
-    std::uint16_t dirPos = 0;
-    std::int32_t dataPos = 0;
 };
 
 class CarSimulator
