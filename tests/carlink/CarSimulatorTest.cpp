@@ -1,11 +1,11 @@
-// The simulated Car Computer as a download sees it: its store and directory agree
-// with the program's arithmetic, live data looks like a drive, faults happen on cue.
+// The line around the simulated Car Computer: the faults it does to records, and,
+// through a real pseudo-terminal, its pacing, its unplugging and its published name.
+// What the Car Computer answers is CarComputerTest's.
 
 #include "LinkTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 
 #include <sys/stat.h>
@@ -13,291 +13,159 @@
 
 using namespace linktest;
 
-namespace {
-
-// Reads the directory the way the program does: the 64 slots before DirPos.
-std::vector<Directory> readDirectory(ZSerial& port, const Info& info)
+TEST(LineFaults, DamagesRecordsOnCue)
 {
-    std::vector<Directory> entries;
-    if (info.DirNumber == 0)
-        return entries;
-    const std::uint32_t from =
-        (std::uint32_t(info.DirPos) - carlink::directoryEntriesRequested) % info.DirNumber;
-    carlink::startDirectoryTransfer(port, from, carlink::directoryEntriesRequested);
-    for (int k = 0; k < carlink::directoryEntriesRequested; ++k) {
-        Directory entry;
-        if (carlink::readDirectoryEntry(port, entry) <= 0 || entry.magic() != carlink::recordMagic)
-            break;
-        if (!entry.isEmptySlot())
-            entries.push_back(entry);
+    carsim::Faults faults;
+    faults.wrongMagicEvery = 2;
+    faults.shortRecordEvery = 3;
+    faults.shortRecordBytes = 20;
+    faults.silentAfter = 5;
+    faults.unplugAfter = 6;
+    struct Expected { bool wrongMagic; std::size_t bytes; bool silent, unplug; };
+    const Expected records[] = {
+        {false, 34, false, false}, {true, 34, false, false}, {false, 20, false, false},
+        {true, 34, false, false},  {false, 34, true, false}, {true, 20, true, true},
+    };
+    carsim::LineFaults line(faults);
+    for (const Expected& e : records) {
+        SCOPED_TRACE(line.recordsSent() + 1);
+        const carsim::Damage d = line.damageNext(nullptr);
+        EXPECT_EQ(d.wrongMagic, e.wrongMagic);
+        EXPECT_EQ(d.bytes, e.bytes);
+        EXPECT_EQ(d.silentAfter, e.silent);
+        EXPECT_EQ(d.unplugAfter, e.unplug);
+        EXPECT_TRUE(d.garbage.empty());
     }
-    return entries;
+    // New faults start their seed over, not the count of records.
+    line.set(faults);
+    EXPECT_TRUE(line.damageNext(nullptr).unplugAfter);
 }
 
-std::vector<carsim::DataBytes> download(ZSerial& port, std::int32_t start, std::uint16_t num)
+TEST(LineFaults, ChaosAddsToTheCountedFaults)
 {
-    std::vector<carsim::DataBytes> records;
-    carlink::startDataTransfer(port, start, num);
-    for (int k = 0; k < num; ++k) {
-        carsim::DataBytes r;
-        if (port.read(r.data(), int(r.size())) != int(r.size()))
-            break;
-        carlink::requestNext(port);
-        records.push_back(r);
-    }
-    return records;
+    carsim::Faults faults;
+    faults.shortRecordEvery = 1;
+    faults.shortRecordBytes = 20;
+    carsim::ChaosDraw chaos;
+    chaos.wrongMagic = true;
+    chaos.shortBytes = 10;
+    chaos.garbageBytes = 5;
+    chaos.unplug = true;
+    carsim::LineFaults line(faults);
+    const carsim::Damage d = line.damageNext(&chaos);
+    EXPECT_TRUE(d.wrongMagic);
+    EXPECT_EQ(d.bytes, 10u);
+    EXPECT_EQ(d.garbage.size(), 5u);
+    EXPECT_TRUE(d.unplugAfter);
+    chaos.shortBytes = 30;
+    EXPECT_EQ(line.damageNext(&chaos).bytes, 20u) << "the shorter cut wins";
 }
 
-std::int64_t stampOf(const carsim::DataBytes& r) { return carsim::stampSeconds(carsim::recordStamp(r)); }
-
-// Every record valid, one second after the one before it.
-void expectOneDrive(const std::vector<carsim::DataBytes>& records)
+TEST(LineFaults, TheSameSeedGivesTheSameGarbageAndChaosNeverTheMagic)
 {
-    for (std::size_t k = 0; k < records.size(); ++k) {
-        ASSERT_EQ(records[k][0], 0x41) << k;
-        ASSERT_EQ(records[k][1], 0x41) << k;
-        if (k > 0) {
-            ASSERT_EQ(stampOf(records[k]) - stampOf(records[k - 1]), 1) << k;
+    carsim::Faults faults;
+    faults.garbageProbability = 1;
+    faults.seed = 7;
+    faults.chaos.on = true;
+    faults.chaos.wrongMagic = faults.chaos.shortRecord = faults.chaos.garbage = 0.5;
+    auto run = [](const carsim::Faults& f) {
+        carsim::LineFaults line(f);
+        std::vector<std::uint8_t> all;
+        for (int k = 0; k < 200; ++k) {
+            const carsim::ChaosDraw chaos = line.drawChaos();
+            const carsim::Damage d = line.damageNext(&chaos);
+            all.insert(all.end(), d.garbage.begin(), d.garbage.end());
+            all.push_back(std::uint8_t(d.bytes));
+            all.push_back(d.wrongMagic);
         }
-    }
+        return all;
+    };
+    const Bytes first = run(faults);
+    EXPECT_EQ(run(faults), first);
+    faults.seed = 8;
+    EXPECT_NE(run(faults), first);
+
+    carsim::LineFaults line(faults);
+    for (int k = 0; k < 2000; ++k)
+        for (std::uint8_t b : line.damageNext(nullptr).garbage)
+            ASSERT_NE(b, carsim::magicByte);
 }
 
-} // namespace
-
-TEST(CarSimulator, DirectoryBlocksDownloadAsWholeDrives)
-{
-    struct Case { int slots, blocks, perBlock; };
-    // 64 slots, fewer slots than the request (empty slots past the end), and a
-    // directory that has gone round its ring.
-    for (const Case c : {Case{64, 3, 100}, Case{8, 3, 50}, Case{16, 20, 40}}) {
-        carsim::Options options;
-        options.directorySlots = c.slots;
-        options.blocks = c.blocks;
-        options.recordsPerBlock = c.perBlock;
-        Line line(options);
-        ASSERT_TRUE(line.ready());
-
-        Info info;
-        carlink::readInfo(line.port, info);
-        ASSERT_EQ(info.DirNumber, c.slots);
-        const std::vector<Directory> entries = readDirectory(line.port, info);
-        ASSERT_EQ(entries.size(), std::size_t(std::min(c.slots, c.blocks))) << c.slots;
-
-        for (std::size_t e = 0; e < entries.size(); ++e) {
-            // A block ends where the next one starts; the newest one at DataPos.
-            const std::int32_t end =
-                e + 1 < entries.size() ? entries[e + 1].dataPosition() : info.DataPos;
-            const std::int32_t start = entries[e].dataPosition();
-            const auto num = std::uint16_t(end - start);
-            ASSERT_EQ(num, c.perBlock) << "slots " << c.slots << " block " << e;
-
-            const auto records = download(line.port, start, num);
-            ASSERT_EQ(records.size(), std::size_t(num));
-            expectOneDrive(records);
-            Directory decoded = entries[e];
-            Data first;
-            std::copy(records[0].begin(), records[0].end(), first.bytes);
-            EXPECT_EQ(decoded.decode(tm{}), first.decode(tm{})) << "block " << e;
-        }
-    }
-}
-
-TEST(CarSimulator, LoggedDrivesChangeSmoothly)
-{
-    // Logged one second apart: no jumps a real vehicle could not make.
-    const carsim::Store store = carsim::makeStore(1, 600, 64, carsim::defaultPositions,
-                                                  {2008, 12, 31, 12, 0, 0});
-    for (int k = 1; k < 600; ++k) {
-        const carsim::Sample now = carsim::recordSample(store.records[k]);
-        const carsim::Sample before = carsim::recordSample(store.records[k - 1]);
-        EXPECT_LT(std::abs(now.speed - before.speed), 15 * 100) << k;            // km/h
-        EXPECT_LT(std::abs(now.throttle - before.throttle), 25 * 10) << k;       // %
-        EXPECT_LT(std::abs(now.motorSpeed - before.motorSpeed), 1000 * 10) << k; // rpm
-        EXPECT_LE(std::abs(now.temperature - before.temperature), 2) << k;
-        EXPECT_LE(std::abs(now.battery - before.battery), 1) << k;
-        EXPECT_GE(now.charge1, before.charge1) << k;
-    }
-}
-
-TEST(CarSimulator, WholeStoreDownloadsTheNewestRecordsOldestFirst)
-{
-    // 2048 records leave DataPos at 2048, whose start wraps to 0; 3000 fill the
-    // ring and go round it.
-    for (int logged : {2048, 3000}) {
-        carsim::Options options;
-        options.directorySlots = 0;
-        options.blocks = 1;
-        options.recordsPerBlock = logged;
-        Line line(options);
-        ASSERT_TRUE(line.ready());
-        const carsim::Store store = line.simulator.store();
-
-        Info info;
-        carlink::readInfo(line.port, info);
-        ASSERT_EQ(info.DirNumber, 0);
-        const std::int32_t start =
-            info.DataPos + 1 > carlink::wholeStoreHighestStart ? 0 : info.DataPos + 1;
-        const auto records = download(line.port, start, carlink::wholeStoreRecords);
-        ASSERT_EQ(records.size(), std::size_t(carlink::wholeStoreRecords)) << logged;
-        expectOneDrive(records);
-        EXPECT_EQ(records.back(), store.recordAt(std::int64_t(store.dataPos) - 1)) << logged;
-    }
-}
-
-TEST(CarSimulator, StreamsQueuedLiveRecordsExactly)
-{
-    TimeZone utc("UTC");
-    Line line;
-    ASSERT_TRUE(line.ready());
-    carsim::Sample sample;
-    sample.throttle = 123;
-    sample.voltage = 1234;
-    line.simulator.queueLiveRecord(carsim::makeDataRecord({2008, 12, 31, 23, 59, 30}, sample));
-
-    carlink::sendLiveStart(line.port);
-    Data record;
-    ASSERT_EQ(carlink::readDataRecord(line.port, record), carlink::dataRecordSize);
-    EXPECT_EQ(record.magic(), carlink::recordMagic);
-    EXPECT_EQ(record.throttle(), 123);
-    EXPECT_EQ(record.voltage(), 1234);
-    EXPECT_EQ(record.decode(tm{}), time_t(1230767970));
-}
-
-TEST(CarSimulator, LiveDataLooksLikeADriveAndIsLogged)
-{
-    carsim::Options options;
-    options.liveRate = 100;
-    Line line(options);
-    ASSERT_TRUE(line.ready());
-    const carsim::InfoValues before = line.simulator.info();
-    const carsim::Stamp clock = line.simulator.clock();
-
-    carlink::sendLiveStart(line.port);
-    std::vector<Data> records(60);
-    for (Data& r : records)
-        ASSERT_EQ(carlink::readDataRecord(line.port, r), carlink::dataRecordSize);
-    carlink::sendLiveStop(line.port);
-    line.traffic(2);
-    ASSERT_TRUE(line.simulator.waitUntilSent(1000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    unsigned char rest[34];
-    int left = line.port.bytesAvailable();
-    ASSERT_GE(left, 0);
-    ASSERT_LE(left, 34);
-    EXPECT_EQ(line.port.read(rest, left), left);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(line.port.bytesAvailable(), 0);  // the stream has stopped
-
-    for (std::size_t k = 0; k < records.size(); ++k) {
-        const Data& r = records[k];
-        ASSERT_EQ(r.magic(), carlink::recordMagic);
-        EXPECT_LE(r.throttle(), 1000);
-        EXPECT_LE(r.speed(), 100 * 100);
-        EXPECT_GE(r.voltage(), 40 * 100);
-        EXPECT_LE(r.voltage(), 55 * 100);
-        EXPECT_LE(r.current(), 200 * 100);
-        EXPECT_LE(r.battery(), 100);
-        EXPECT_GE(r.temperature(), 2 * 10);
-        EXPECT_LE(r.temperature(), 2 * 80);
-        if (k > 0) {
-            EXPECT_GE(r.charge1(), records[k - 1].charge1()) << k;
-        }
-    }
-    // Stamped by its own clock.
-    carsim::DataBytes firstBytes;
-    std::copy(records[0].bytes, records[0].bytes + 34, firstBytes.begin());
-    EXPECT_LE(std::abs(stampOf(firstBytes) - carsim::stampSeconds(clock)), 2);
-
-    // The run became a block of its own: its entry where DirPos was, pointing at
-    // where DataPos was, and DataPos moved on by every record sent.
-    const carsim::InfoValues after = line.simulator.info();
-    const carsim::Store store = line.simulator.store();
-    const int sent = line.simulator.dataRecordsSent();
-    EXPECT_GE(sent, 60);
-    EXPECT_EQ(after.dirPos, (before.dirPos + 1) % before.dirNumber);
-    EXPECT_EQ(after.dataPos, before.dataPos + sent);
-    Directory entry;
-    std::copy(store.directory[before.dirPos].begin(), store.directory[before.dirPos].end(),
-              entry.bytes);
-    EXPECT_EQ(entry.dataPosition(), before.dataPos);
-    EXPECT_EQ(bytesOf(store.recordAt(before.dataPos).data(), 34),
-              bytesOf(records[0].bytes, 34));
-}
-
-TEST(CarSimulator, ResetKeepsTheStoreFactoryResetEmptiesIt)
-{
-    Line line;
-    ASSERT_TRUE(line.ready());
-    const carsim::InfoValues before = line.simulator.info();
-
-    carlink::sendReset(line.port);
-    line.traffic(1);
-    EXPECT_EQ(line.simulator.info().dataPos, before.dataPos);
-    EXPECT_EQ(line.simulator.info().dirPos, before.dirPos);
-
-    carlink::sendFactoryReset(line.port);
-    Info info;
-    carlink::readInfo(line.port, info);
-    EXPECT_EQ(info.DirNumber, before.dirNumber);
-    EXPECT_EQ(info.DirPos, 0);
-    EXPECT_EQ(info.DataPos, 0);
-    EXPECT_TRUE(readDirectory(line.port, info).empty());
-}
-
-TEST(CarSimulator, DamagesRecordsOnCue)
+TEST(CarSimulator, PutsTheFaultsOnTheLine)
 {
     carsim::Options options;
     options.faults.wrongMagicEvery = 2;
+    options.faults.shortRecordEvery = 3;
+    options.faults.shortRecordBytes = 20;
     options.faults.silentAfter = 4;
-    Line line(options);
-    ASSERT_TRUE(line.ready());
-
-    carlink::startDataTransfer(line.port, 0, 6);
-    for (std::uint16_t magic : {0x4141, 0x4241, 0x4141, 0x4241}) {
-        Data record;
-        ASSERT_EQ(carlink::readDataRecord(line.port, record), carlink::dataRecordSize);
-        EXPECT_EQ(record.magic(), magic);
-        carlink::requestNext(line.port);
-    }
-    // Silent after the fourth.
-    line.traffic(12);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(line.port.bytesAvailable(), 0);
-}
-
-TEST(CarSimulator, CutsRecordsShortOnCue)
-{
-    carsim::Options options;
-    options.faults.shortRecordEvery = 1;
-    Line line(options);
-    ASSERT_TRUE(line.ready());
-    carlink::startDataTransfer(line.port, 0, 1);
-    Data record;
-    const auto start = SteadyClock::now();
-    EXPECT_EQ(carlink::readDataRecord(line.port, record), 20);
-    EXPECT_GE(millisecondsSince(start), carlink::readTimeoutMs - 20);
-    EXPECT_EQ(record.magic(), carlink::recordMagic);
-}
-
-TEST(CarSimulator, PutsSeededGarbageBeforeRecords)
-{
-    carsim::Options options;
     options.faults.garbageProbability = 1;
     options.faults.seed = 7;
-    Bytes first;
-    for (int run = 0; run < 2; ++run) {
-        Line line(options);
-        ASSERT_TRUE(line.ready());
-        const carsim::Store store = line.simulator.store();
-        carlink::startDataTransfer(line.port, 0, 1);
-        unsigned char got[35];
-        ASSERT_EQ(line.port.read(got, 35), 35);
-        EXPECT_EQ(bytesOf(got + 1, 34), bytesOf(store.recordAt(0).data(), 34));
-        if (run == 0)
-            first = bytesOf(got, 1);
-        else
-            EXPECT_EQ(bytesOf(got, 1), first);  // the same seed, the same garbage
+    Line line(options);
+    ASSERT_TRUE(line.ready());
+    const carsim::Store store = line.simulator.store();
+
+    carlink::startDataTransfer(line.port, 0, 6);
+    for (int k = 0; k < 4; ++k)
+        carlink::requestNext(line.port);
+    line.traffic(12);  // 'd', six parameter bytes and five requests
+    const int expected = 4 + 34 + 34 + 20 + 34;
+    ASSERT_EQ(waitForAvailable(line.port, expected), expected);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(line.port.bytesAvailable(), expected) << "silent after the fourth";
+    Bytes got(expected);
+    ASSERT_EQ(line.port.read(got.data(), expected), expected);
+
+    carsim::LineFaults same(options.faults);
+    std::size_t at = 0;
+    for (int k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        const carsim::Damage d = same.damageNext(nullptr);
+        ASSERT_EQ(d.garbage.size(), 1u);
+        EXPECT_EQ(got[at++], d.garbage[0]);
+        Bytes sent = bytesOf(store.recordAt(k).data(), d.bytes);
+        if (d.wrongMagic)
+            sent[1] = 'B';
+        EXPECT_EQ(Bytes(got.begin() + std::ptrdiff_t(at), got.begin() + std::ptrdiff_t(at + d.bytes)), sent);
+        at += d.bytes;
     }
+    const carsim::SendLog log = line.simulator.sendLog();
+    ASSERT_EQ(log.records.size(), 4u);
+    EXPECT_EQ(log.records[2].departure, carsim::Departure::CutShort);
+    EXPECT_EQ(log.records[3].departure, carsim::Departure::WrongMagic);
+    EXPECT_EQ(log.garbageBytes, 4);
+}
+
+TEST(CarSimulator, APacedLineIsNeverFasterThanItsBaudAndStopsStreamingOnRequest)
+{
+    carsim::Options options;
+    options.pacing = true;
+    options.baud = 9600;  // 960 bytes a second
+    options.liveRate = 0;
+    Line line(options);
+    ASSERT_TRUE(line.ready());
+
+    const auto start = SteadyClock::now();
+    carlink::sendLiveStart(line.port);
+    for (int k = 0; k < 20; ++k) {
+        Data record;
+        ASSERT_EQ(carlink::readDataRecord(line.port, record), carlink::dataRecordSize);
+        EXPECT_EQ(record.magic(), carlink::recordMagic);
+    }
+    // 'c' and 20 records, each byte ten bits.
+    EXPECT_GE(millisecondsSince(start), (1 + 20 * 34) * 10 * 1000 / 9600);
+
+    carlink::sendLiveStop(line.port);
+    line.traffic(2);
+    ASSERT_TRUE(line.simulator.waitUntilSent(2000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    unsigned char rest[3 * 34];
+    const int left = line.port.bytesAvailable();
+    ASSERT_GE(left, 0);
+    ASSERT_LE(left, int(sizeof rest));
+    EXPECT_EQ(line.port.read(rest, left), left);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(line.port.bytesAvailable(), 0);  // the stream has stopped
+    EXPECT_FALSE(line.simulator.isLive());
 }
 
 TEST(CarSimulator, UnplugsAfterARecordAndComesBackUnderItsLink)

@@ -3,8 +3,13 @@
 // exchange of the link byte for byte, streams live records, keeps a data store
 // with a directory of blocks, and can misbehave on request. Tests open
 // devicePath() with the program's own serial port and talk to it for real.
+// What it answers is CarComputer's; the line around it (pacing, faults, the
+// send log, unplugging) is its own.
 
+#include "CarComputer.h"
 #include "CarSimRecords.h"
+#include "LineFaults.h"
+#include "SendLedger.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,82 +20,6 @@
 #include <termios.h>
 
 namespace carsim {
-
-// Random faults on the live stream. Each live record draws afresh, from the
-// Faults' seed, whether it gets each fault, independently of the others; the same
-// seed gives the same faults to the same records. The probabilities are per record;
-// the defaults make a noisy line that still carries most records.
-struct Chaos
-{
-    bool on = false;
-    double wrongMagic = 0.002;    // it leaves with "AB" for its magic
-    double shortRecord = 0.002;   // it is cut to 1-33 bytes
-    double garbage = 0.002;       // 1-garbageBytes random bytes go before it
-    int garbageBytes = 64;
-    double silence = 0.0002;      // the stream pauses silenceMinMs-silenceMaxMs before it
-    int silenceMinMs = 200;
-    int silenceMaxMs = 3000;
-    double unplug = 0.0002;       // the line closes after it (once the program has taken
-                                  // it, or a second after it left) and a new one appears
-                                  // under the link reopenMinMs-reopenMaxMs later; the Car
-                                  // Computer streams on, as it does when a cable is pulled
-    int reopenMinMs = 300;
-    int reopenMaxMs = 2000;
-};
-
-// Faults on the line. Counts are 1-based over the Data records sent (live or in
-// a transfer); 0 switches a fault off.
-struct Faults
-{
-    int wrongMagicEvery = 0;        // the k-th, 2k-th ... record leaves with "AB" for its magic
-    int shortRecordEvery = 0;       // the k-th, 2k-th ... record is cut to shortRecordBytes
-    int shortRecordBytes = 20;
-    int silentAfter = 0;            // after the k-th record it answers nothing more
-    int unplugAfter = 0;            // the line closes once the program has taken the k-th
-                                    // record (or a second after it left); nothing follows it
-    int reopenAfterMs = -1;         // after an unplug, a new line appears this much later
-    double garbageProbability = 0;  // chance of one random byte before each record
-    unsigned seed = 1;              // for the garbage bytes and the chaos
-    Chaos chaos;
-};
-
-// Garbage bytes are never 0x41, the magic's byte: no burst can hold a record's
-// beginning, so whether a record left well-formed is never in doubt.
-
-// How a Data record left the Car Computer.
-enum class Departure { WellFormed, WrongMagic, CutShort };
-
-// One Data record sent, live or in a transfer.
-struct SentRecord
-{
-    std::uint32_t sequence = 0;         // its bytes 26-29 as made, before any fault
-    std::uint64_t digest = 0;           // of its 34 bytes as made (recordDigest)
-    Departure departure = Departure::WellFormed;
-    std::uint8_t bytes = dataRecordBytes;  // how many of its bytes went out
-    std::uint8_t garbageBefore = 0;        // random bytes sent just before it
-    bool silenceBefore = false;            // the stream paused just before it
-    bool unplugAfter = false;              // the line closed after it
-    bool live = true;
-    // Not known to have reached the program: the line hung up while it was still
-    // unread there (the pseudo-terminal throws that away), or it never left.
-    bool lostOnLine = false;
-
-    // A whole record with the right magic that the program could read.
-    bool arrived() const { return departure == Departure::WellFormed && !lostOnLine; }
-};
-
-// Everything the Car Computer put on the line since it started.
-struct SendLog
-{
-    std::vector<SentRecord> records;  // in the order sent
-    long garbageBytes = 0;
-    int silences = 0;
-    int unplugs = 0;                  // every time the line closed before stop()
-    int reopens = 0;
-};
-
-// FNV-1a of a record's 34 bytes, so a received record can be matched with the one sent.
-std::uint64_t recordDigest(const std::uint8_t* record);
 
 struct Options
 {
@@ -104,10 +33,10 @@ struct Options
     double liveRate = 4;
     // Live records go into the store, each live run a block of its own.
     bool logLiveRecords = true;
-    // Live records in all: once this many have gone out the stream ends, as if 'r'
+    // Live records in all: once this many have been made the stream ends, as if 'r'
     // had come, and a later 'c' starts no new one; 0: no end.
     int liveRecordLimit = 0;
-    // After 'd', how long a following 'n' marks the older transfer (see the source).
+    // After 'd', how long a following 'n' marks the older transfer (see CarComputer.cpp).
     int olderTransferWindowMs = 100;
     // Published as a symbolic link to the line while it exists; empty: none.
     std::string linkPath;
@@ -117,14 +46,6 @@ struct Options
     int recordsPerBlock = 100;
     int directorySlots = 64;
     int positions = defaultPositions;
-};
-
-// The Info values the store implies.
-struct InfoValues
-{
-    std::uint16_t dirNumber = 0;
-    std::uint16_t dirPos = 0;
-    std::int32_t dataPos = 0;
 };
 
 class CarSimulator
