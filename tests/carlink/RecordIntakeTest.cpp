@@ -120,8 +120,8 @@ TEST_F(RecordIntakeTest, DownloadReadsAreTakenByTheirLengthAndMagic)
         EXPECT_EQ(intake.timeOrigin() != 0, c.kind == Kind::Whole) << "only a whole record sets the origin";
     }
     RecordIntake intake;
-    const Data decoded = intake.takeRead(raw, 34).record;
-    EXPECT_EQ(std::vector<int>({decoded.year(), decoded.month(), decoded.day(), decoded.hour(), decoded.min(), decoded.sec()}),
+    const Data d = intake.takeRead(raw, 34).record;
+    EXPECT_EQ(std::vector<int>({d.year(), d.month(), d.day(), d.hour(), d.min(), d.sec()}),
               std::vector<int>({108, 12, 31, 23, 59, 30}));
     EXPECT_EQ(decoded.speed(), 4567);
 }
