@@ -123,7 +123,7 @@ TEST_F(RecordIntakeTest, DownloadReadsAreTakenByTheirLengthAndMagic)
     const Data d = intake.takeRead(raw, 34).record;
     EXPECT_EQ(std::vector<int>({d.year(), d.month(), d.day(), d.hour(), d.min(), d.sec()}),
               std::vector<int>({108, 12, 31, 23, 59, 30}));
-    EXPECT_EQ(decoded.speed(), 4567);
+    EXPECT_EQ(d.speed(), 4567);
 }
 
 TEST_F(RecordIntakeTest, TimeCountsFromTheFirstWholeRecordOfAllRuns)
