@@ -1,0 +1,45 @@
+#pragma once
+// Takes cardata.csv's text piece by piece, as it is read, and turns each line
+// into a record. A line is taken only when the export would write it exactly
+// so again (its line end aside); the first line that is not stops the parse.
+
+#include "CarRecords.h"
+#include "CsvImport.h"
+#include "ZList.h"
+
+#include <cstddef>
+#include <ctime>
+#include <string>
+
+class CsvParser
+{
+public:
+    // False once a line has been refused; result() then says which and why.
+    bool feed(const char* data, std::size_t size);
+    // The end of the text: a last line without a line end is taken here.
+    bool finish();
+
+    const CsvReadResult& result() const { return outcome; }
+    // The records taken so far, in file order.
+    ZList<Data>& records() { return parsed; }
+
+private:
+    bool takeLine(const char* begin, const char* end, bool lineFeed);
+    bool refuse(int line, const ZString& reason);
+    bool refuseLongLine();
+    time_t secondsOf(const Data& record);
+    static time_t exactSeconds(const Data& record);
+    ZString mismatch(const char* begin, const char* end, const Data& record, const char* written,
+                     const char* writtenEnd) const;
+
+    std::string carry;  // the start of a line that began in an earlier piece
+    ZList<Data> parsed;
+    int lines = 0;
+    time_t origin = 0;
+    // The hour of the last line: calendar bytes with minutes and seconds 0.
+    unsigned char hourCalendar[6] = {};
+    time_t hourStart = 0;
+    bool hourIsSteady = false;
+    bool hourKnown = false;
+    CsvReadResult outcome;
+};
