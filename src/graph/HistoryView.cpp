@@ -82,8 +82,30 @@ std::size_t HistoryView::bytesUsed() const
 void HistoryView::setIndexTitle(const ZString& title)
 {
     indexTitle = title;
-    if (!live && !graphs.empty())
-        graphs.back()->setXLabel(indexTitle);
+    if (!live)
+        showIndexAxis(true);
+}
+
+void HistoryView::showIndexAxis(bool show)
+{
+    if (graphs.empty())
+        return;
+    ZGraph* bottom = graphs.back();
+    if (show && !indexAxisShown) {
+        liveIndexTitle = bottom->xAxisTexts().title;
+        liveMinimumHeight = bottom->minimumHeight();
+    }
+    indexAxisShown = show;
+    if (!show) {
+        bottom->setXLabel(liveIndexTitle);
+        bottom->setMinimumHeight(liveMinimumHeight);
+        return;
+    }
+    bottom->setXLabel(indexTitle);
+    // The axis row comes out of the bottom graph; that much more height keeps
+    // its plot area as high as the others' where the graphs are squeezed.
+    const bool newRow = indexTitle.length() > 0 && liveIndexTitle.length() == 0;
+    bottom->setMinimumHeight(liveMinimumHeight + (newRow ? ZGraph::xAxisLabelHeight : 0));
 }
 
 void HistoryView::setLive(bool on)
@@ -97,15 +119,11 @@ void HistoryView::setLive(bool on)
         pressed = dragging = false;
         for (ZGraph* graph : graphs)
             graph->showLive();
-        if (!graphs.empty())
-            graphs.back()->setXLabel(liveIndexTitle);
+        showIndexAxis(false);
         scroller->hide();
         return;
     }
-    if (!graphs.empty()) {
-        liveIndexTitle = graphs.back()->xAxisTexts().title;
-        graphs.back()->setXLabel(indexTitle);
-    }
+    showIndexAxis(true);
     scroller->show();
     first = last = -1;  // so that showAll reaches every graph
     showAll();

@@ -56,7 +56,9 @@ public:
     qint64 pinnedIndex() const { return pinned; }
 
     // The index axis title of the bottom graph while the history shows
-    // ("Record" unless set; empty keeps the bottom row collapsed).
+    // ("Record" unless set; empty keeps the bottom row collapsed). The axis
+    // row makes the bottom graph that much taller, so that all plot areas
+    // stay alike.
     void setIndexTitle(const ZString& title);
 
     // Fewest samples a zoom shows across the width.
@@ -91,6 +93,7 @@ protected:
 
 private:
     void takePointer(bool take);
+    void showIndexAxis(bool show);
     int plotWidth() const;
     IndexScale viewScale() const;
     // The plot column under a pointer over `graph` (or dragging from it).
@@ -116,7 +119,10 @@ private:
     qint64 hover = -1;
     qint64 pinned = -1;
     ZString indexTitle = "Record";
+    // What the bottom graph had while live, to go back to.
     ZString liveIndexTitle;
+    int liveMinimumHeight = 0;
+    bool indexAxisShown = false;
 
     // A press starts a drag or, released where it began, a click.
     bool pressed = false;

@@ -3,32 +3,36 @@
 #include "IndexScale.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 
 namespace {
 
+// In the form that compiles to min and max instructions rather than to
+// branches that noisy samples would mispredict.
 void widen(SampleHistory::Extremes& e, float value)
 {
-    if (value < e.low)
-        e.low = value;
-    if (value > e.high)
-        e.high = value;
-}
-
-void widen(SampleHistory::Extremes& e, const SampleHistory::Extremes& by)
-{
-    if (by.low < e.low)
-        e.low = by.low;
-    if (by.high > e.high)
-        e.high = by.high;
+    e.low = value < e.low ? value : e.low;
+    e.high = value > e.high ? value : e.high;
 }
 
 } // namespace
 
+void SampleHistory::FreeChunk::operator()(float* chunk) const
+{
+    std::free(chunk);
+}
+
 void SampleHistory::append(float value)
 {
     const qint64 index = size;
-    if ((index & chunkMask) == 0)
-        chunks.emplace_back(new float[chunkSize]);
+    if ((index & chunkMask) == 0) {
+        constexpr std::size_t cacheLine = 64;
+        void* chunk = std::aligned_alloc(cacheLine, chunkSize * sizeof(float));
+        if (!chunk)
+            throw std::bad_alloc();
+        chunks.emplace_back(static_cast<float*>(chunk));
+    }
     chunks.back()[index & chunkMask] = value;
     ++size;
 
@@ -61,20 +65,29 @@ void SampleHistory::clear()
 
 void SampleHistory::include(int level, qint64 first, qint64 last, Extremes& result) const
 {
+    // Kept in locals: the compiler cannot tell `result` from the samples.
+    float low = result.low;
+    float high = result.high;
     if (level >= 0) {
-        const std::vector<Extremes>& entries = levels[static_cast<std::size_t>(level)];
-        for (qint64 i = first; i < last; ++i)
-            widen(result, entries[static_cast<std::size_t>(i)]);
-        return;
+        const Extremes* entries = levels[static_cast<std::size_t>(level)].data();
+        for (qint64 i = first; i < last; ++i) {
+            low = entries[i].low < low ? entries[i].low : low;
+            high = entries[i].high > high ? entries[i].high : high;
+        }
+    } else {
+        // Samples, a chunk's stretch at a time.
+        while (first < last) {
+            const float* chunk = chunks[static_cast<std::size_t>(first >> chunkShift)].get();
+            const qint64 end = std::min(last, (first | chunkMask) + 1);
+            for (qint64 i = first; i < end; ++i) {
+                const float v = chunk[i & chunkMask];
+                low = v < low ? v : low;
+                high = v > high ? v : high;
+            }
+            first = end;
+        }
     }
-    // Samples, a chunk's stretch at a time.
-    while (first < last) {
-        const float* chunk = chunks[static_cast<std::size_t>(first >> chunkShift)].get();
-        const qint64 end = std::min(last, (first | chunkMask) + 1);
-        for (qint64 i = first; i < end; ++i)
-            widen(result, chunk[i & chunkMask]);
-        first = end;
-    }
+    result = {low, high};
 }
 
 SampleHistory::Extremes SampleHistory::extremes(qint64 first, qint64 last) const
@@ -107,11 +120,29 @@ void SampleHistory::columnExtremes(qint64 first, qint64 last, int columns, std::
     if (columns <= 0 || last <= first)
         return;
     const IndexScale scale{first, last - first, columns};
+    // Zoomed out, each column's ends lie far apart in memory that the cache
+    // has not seen: ask for them a few columns ahead.
+    constexpr int ahead = 4;
+    for (int c = 1; c <= ahead && c < columns; ++c)
+        prefetch(scale.columnStart(c));
     qint64 start = scale.columnStart(0);
     for (int c = 0; c < columns; ++c) {
+        if (c + ahead < columns)
+            prefetch(scale.columnStart(c + ahead));
         const qint64 end = scale.columnStart(c + 1);
         out[static_cast<std::size_t>(c)] = extremes(start, end);
         start = end;
+    }
+}
+
+void SampleHistory::prefetch(qint64 index) const
+{
+    if (index >= size)
+        return;
+    __builtin_prefetch(&chunks[static_cast<std::size_t>(index >> chunkShift)][index & chunkMask]);
+    for (std::size_t level = 0; level < levels.size(); ++level) {
+        index >>= blockShift;
+        __builtin_prefetch(&levels[level][static_cast<std::size_t>(index)]);
     }
 }
 

@@ -59,8 +59,16 @@ private:
 
     // Widens `result` by entries [first, last) of a level (-1: the samples).
     void include(int level, qint64 first, qint64 last, Extremes& result) const;
+    // Asks for the memory that the extremes of a run starting at `index` read
+    // first, ahead of the reading.
+    void prefetch(qint64 index) const;
 
-    std::vector<std::unique_ptr<float[]>> chunks;
+    // Chunks start on a cache line, so that a block of samples fills one.
+    struct FreeChunk
+    {
+        void operator()(float* chunk) const;
+    };
+    std::vector<std::unique_ptr<float[], FreeChunk>> chunks;
     // levels[0] holds the extremes of each block of 16 samples, levels[n] of
     // each 16 entries of levels[n - 1]. A level exists once the samples fill
     // more than one of its blocks; the last block of each may be partial.

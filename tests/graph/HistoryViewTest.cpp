@@ -157,9 +157,15 @@ TEST_F(HistoryViewTest, ScrollBarScrollsAndShowAllShowsAll)
 
     view->scrollBar()->setValue(7000);
     expectAllGraphsShow(7000, 9000);
+    // The bottom graph carries the index axis, and is that much taller where
+    // the graphs are squeezed to their least height.
     EXPECT_STREQ(graphs.back()->xAxisTexts().title.cStr(), "Record");
     graphs.back()->plotArea()->grab();
+    EXPECT_STREQ(graphs.back()->xAxisTexts().low.cStr(), "7000        ");
     EXPECT_STREQ(graphs.back()->xAxisTexts().high.cStr(), "        8999");
+    window.resize(600, window.minimumSizeHint().height());
+    QTest::qWait(0);
+    EXPECT_NEAR(graphs.back()->plotArea()->height(), graphs.front()->plotArea()->height(), 1);
 
     view->showAll();
     expectAllGraphsShow(0, records);
@@ -251,6 +257,7 @@ TEST_F(HistoryViewTest, LiveShowsTheLiveWindowsUntouched)
     EXPECT_FALSE(view->scrollBar()->isVisible());
     QTest::qWait(0);
     EXPECT_EQ(graphs.back()->xAxis()->height(), 0);
+    EXPECT_EQ(graphs.back()->minimumHeight(), 55);
     for (int c = 0; c < channels; ++c) {
         EXPECT_EQ(plotImage(c), plots[size_t(c)]) << "graph " << c;
         EXPECT_EQ(graphs[size_t(c)]->yAxis()->grab().toImage(), labels[size_t(c)]) << "graph " << c;
