@@ -52,16 +52,20 @@ TEST_F(GraphFixture, SpikeShowsAtEveryZoom)
 
 TEST_F(GraphFixture, ColumnsJoinIntoOneTrace)
 {
-    SampleHistory steps;  // 1000 at 0, then 1000 at 10
+    // 0, then 10, then 0 again, each step where a column starts: ten samples
+    // to a column, so no column holds both values itself.
+    SampleHistory steps;
     for (int i = 0; i < 2000; ++i)
-        steps.append(i < 1000 ? 0.0f : 10.0f);
+        steps.append(i >= 800 && i < 1400 ? 10.0f : 0.0f);
     graph.showHistory(&steps, 0, 2000);
     const QImage image = plotImage();
     for (int x = 0; x < plotWidth; ++x)
         ASSERT_GT(countInColumn(image, x, blue), 0) << "gap at column " << x;
-    const int jump = graph.historyScale().columnOf(1000);
-    EXPECT_EQ(countInColumn(image, jump, blue), 101) << "the jump is drawn from row 102 up to row 2";
-    EXPECT_EQ(countInColumn(image, jump + 5, blue), 1);
+    for (int jump : {80, 140}) {
+        ASSERT_EQ(graph.historyScale().columnStart(jump), jump * 10);
+        EXPECT_EQ(countInColumn(image, jump, blue), 101) << "the step at column " << jump << " joins rows 102 and 2";
+        EXPECT_EQ(countInColumn(image, jump + 5, blue), 1);
+    }
 }
 
 // Fewer samples than columns: a line through the slot centres, nothing
