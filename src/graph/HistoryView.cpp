@@ -40,8 +40,12 @@ HistoryView::HistoryView(const std::vector<ZGraph*>& graphs, QWidget* scrollBarP
         graph->installEventFilter(this);
 }
 
-// The scroll bar belongs to its parent widget, which may already have deleted it.
-HistoryView::~HistoryView() = default;
+// The scroll bar belongs to its parent widget, if it was given one.
+HistoryView::~HistoryView()
+{
+    if (scroller && !scroller->parent())
+        delete scroller;
+}
 
 void HistoryView::append(const float* values)
 {
@@ -241,7 +245,8 @@ bool HistoryView::eventFilter(QObject* watched, QEvent* event)
             return false;
         const int x = columnAt(graph, wheel->globalPosition());
         zoomAround(x, wheel->angleDelta().y() / notchDelta);
-        setHover(viewScale().indexAt(x));
+        if (last > first)
+            setHover(viewScale().indexAt(x));
         return true;
     }
     case QEvent::KeyPress:
@@ -291,6 +296,8 @@ void HistoryView::mouseReleased(int x)
 {
     const bool click = pressed && !dragging;
     pressed = dragging = false;
+    // A drag may have ended beyond the graphs.
+    QTimer::singleShot(0, this, &HistoryView::checkPointerLeft);
     const qint64 span = last - first;
     const int w = plotWidth();
     if (!click || span <= 0 || w <= 0)

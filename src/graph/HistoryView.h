@@ -11,11 +11,12 @@
 #include "ZString.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QScrollBar>
 
 #include <vector>
 
 class QPointF;
-class QScrollBar;
 class ZGraph;
 struct IndexScale;
 
@@ -24,9 +25,10 @@ class HistoryView : public QObject
     Q_OBJECT
 
 public:
-    // One channel per graph, in the graphs' order. The scroll bar is created
-    // hidden, as a child of `scrollBarParent`, for the window to place under
-    // the graphs; it shows while the history does.
+    // One channel per graph, in the graphs' order; the graphs must outlive
+    // the view. The scroll bar is created hidden, as a child of
+    // `scrollBarParent` (or owned by the view without one), for the window to
+    // place under the graphs; it shows while the history does.
     HistoryView(const std::vector<ZGraph*>& graphs, QWidget* scrollBarParent, QObject* parent = nullptr);
     ~HistoryView() override;
 
@@ -51,7 +53,8 @@ public:
         qint64 last;
     };
     Range visibleRange() const { return {first, last}; }
-    // Sample indexes of the two cursors, or -1 when not shown.
+    // Sample indexes of the two cursors, or -1 when not shown; always inside
+    // the history.
     qint64 cursorIndex() const { return hover; }
     qint64 pinnedIndex() const { return pinned; }
 
@@ -77,14 +80,19 @@ public slots:
     // Zooms by `notches` wheel notches (positive: in) around column x of the
     // plot areas: the sample under that column stays under it.
     void zoomAround(int x, double notches);
+    // Escape on a graph (which takes the focus when clicked) does the same.
     void unpinCursor();
 
 signals:
     // The pointer is at this sample; the cursor line is drawn through every graph.
     void cursorMoved(qint64 sampleIndex);
-    // The pointer left the graphs; the cursor line is gone.
+    // The pointer left the graphs (or the view went live, or the history was
+    // cleared); the cursor line is gone.
     void cursorLeft();
+    // A click pinned a second cursor line at this sample, or moved it there.
     void cursorPinned(qint64 sampleIndex);
+    // The pinned cursor is gone: a click on it, Escape, unpinCursor, going
+    // live or clearing the history.
     void cursorUnpinned();
     void visibleRangeChanged(qint64 first, qint64 last);
 
@@ -112,7 +120,7 @@ private:
 
     std::vector<ZGraph*> graphs;  // not owned
     std::vector<SampleHistory> history;
-    QScrollBar* scroller;
+    QPointer<QScrollBar> scroller;
     bool live = true;
     qint64 first = 0;
     qint64 last = 0;

@@ -280,4 +280,10 @@ TEST_F(HistoryViewTest, AppendWhilePausedAndClear)
     view->clearHistory();
     EXPECT_EQ(view->visibleRange().last, 0);
     EXPECT_EQ(countIn(plotImage(0), blue), 0);
+    // Nothing to point at: no cursor names a record that is not there.
+    QSignalSpy moved(view, &HistoryView::cursorMoved);
+    wheel(3, QPoint(50, 10), 120);
+    QTest::mouseMove(plot(3), QPoint(60, 10));
+    EXPECT_EQ(moved.count(), 0);
+    EXPECT_EQ(view->cursorIndex(), -1);
 }
