@@ -218,9 +218,10 @@ int HistoryView::columnAt(const ZGraph* graph, const QPointF& globalPosition) co
 
 bool HistoryView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (live || graphs.empty())
+    // A graph being destroyed is a graph no longer, and has its last events.
+    const ZGraph* graph = qobject_cast<const ZGraph*>(watched);
+    if (live || !graph)
         return QObject::eventFilter(watched, event);
-    const ZGraph* graph = static_cast<const ZGraph*>(watched);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
