@@ -1,5 +1,6 @@
 #include "ZGraph.h"
 
+#include "PlotPixels.h"
 #include "ZGraphPlot.h"
 
 #include <QGridLayout>
@@ -29,20 +30,9 @@ unsigned toIndex(double v)
     return static_cast<unsigned>(v);
 }
 
-// Truncates a coordinate to a pixel. Values far beyond the widget (a fixed
-// range much narrower than the data) are pinned where the int conversion is
-// still defined; they are clipped either way.
-int toPixel(double v)
-{
-    constexpr double limit = 1e6;
-    if (!(v > -limit))
-        return -static_cast<int>(limit);
-    if (v > limit)
-        return static_cast<int>(limit);
-    return static_cast<int>(v);
-}
-
 } // namespace
+
+using plotpixels::toPixel;
 
 ZGraph::ZGraph(QWidget* parent)
     : QFrame(parent),
@@ -111,6 +101,9 @@ void ZGraph::scheduleRepaint()
 void ZGraph::setData(const std::vector<float>& samples)
 {
     data = samples;
+    // The history drawn does not depend on the live samples.
+    if (history.active())
+        return;
     shownRangesStale = true;
     plot->update();
     // Most new samples leave the extremes where they were; the labels then
@@ -185,6 +178,38 @@ void ZGraph::clear()
     plot->update();
 }
 
+void ZGraph::showHistory(const SampleHistory* series, qint64 first, qint64 last)
+{
+    history.show(series, first, last);
+    shownRangesStale = true;
+    scheduleRepaint();
+}
+
+void ZGraph::showLive()
+{
+    history.show(nullptr, 0, 0);
+    shownRangesStale = true;
+    scheduleRepaint();
+}
+
+IndexScale ZGraph::historyScale() const
+{
+    return history.scale(plot->width());
+}
+
+void ZGraph::setCursors(qint64 hover, qint64 pinned)
+{
+    const int w = plot->width();
+    const int h = plot->height();
+    // Only the strips the lines leave and enter change.
+    for (qint64 index : {history.hoverCursor(), history.pinnedCursor(), hover, pinned}) {
+        const QRect strip = history.cursorStrip(index, w, h);
+        if (!strip.isEmpty())
+            plot->update(strip);
+    }
+    history.setCursors(hover, pinned);
+}
+
 AxisLabel::Texts ZGraph::xAxisTexts() const
 {
     return AxisLabel::horizontalTexts(xStart, xEnd, xLabel);
@@ -195,8 +220,22 @@ AxisLabel::Texts ZGraph::yAxisTexts() const
     return AxisLabel::verticalTexts(yMin, yMax, yLabel);
 }
 
+bool ZGraph::hasSamplesToShow() const
+{
+    return history.active() ? history.hasSamples() : !data.empty();
+}
+
 ZGraph::Ranges ZGraph::rangesToShow() const
 {
+    if (history.active()) {
+        const SampleHistory::Extremes extremes = history.extremes();
+        Ranges ranges{static_cast<double>(history.first()), static_cast<double>(history.last() - 1), yMin, yMax};
+        if (isAutomatic(yRangeMin, yRangeMax)) {
+            ranges.yMin = extremes.low;
+            ranges.yMax = extremes.high;
+        }
+        return ranges;
+    }
     Ranges ranges{0, static_cast<double>(data.size() - 1), yMin, yMax};
     if (!isAutomatic(xRangeStart, xRangeEnd)) {
         const unsigned start = toIndex(xRangeStart);
@@ -222,7 +261,7 @@ ZGraph::Ranges ZGraph::rangesToShow() const
 // The ranges shown change only with samples present.
 void ZGraph::settleShownRanges()
 {
-    if (!shownRangesStale || data.empty())
+    if (!shownRangesStale || !hasSamplesToShow())
         return;
     shownRangesStale = false;
     const Ranges ranges = rangesToShow();
@@ -236,6 +275,7 @@ void ZGraph::redraw(QPainter& painter)
 {
     drawTrace(painter);
     drawGrid(painter);
+    history.drawCursors(painter, plot->width(), plot->height());
 }
 
 void ZGraph::drawTrace(QPainter& painter)
@@ -243,19 +283,17 @@ void ZGraph::drawTrace(QPainter& painter)
     const int w = plot->width();
     const int h = plot->height();
     painter.fillRect(plot->rect(), plot->palette().color(plot->backgroundRole()));
-    if (data.empty())
+    if (!hasSamplesToShow())
         return;
     settleShownRanges();
 
-    // The range's minimum lands on row h - 2 and its maximum on row 2.
     const double low = isAutomatic(yRangeMin, yRangeMax) ? yMin : yRangeMin;
     const double high = isAutomatic(yRangeMin, yRangeMax) ? yMax : yRangeMax;
-    double scale = 0;
-    double offset = h - 2;
-    if (high != low) {
-        scale = (h - 4) / (high - low);
-        offset = (h - 2) + low * scale;
+    if (history.active()) {
+        history.draw(painter, w, h, low, high, traceColor);
+        return;
     }
+    const plotpixels::ValueScale rows(low, high, h);
 
     // Sample `start` sits on the left edge and index `end` at x = w; the
     // newest sample of a full window is drawn too.
@@ -272,7 +310,7 @@ void ZGraph::drawTrace(QPainter& painter)
     points.resize(inData + pastData);
     QPoint* point = points.data();
     for (size_t j = 0; j < inData; ++j)
-        *point++ = QPoint(toPixel(static_cast<double>(j) * xScale), toPixel(offset - data[start + j] * scale));
+        *point++ = QPoint(toPixel(static_cast<double>(j) * xScale), rows.row(data[start + j]));
     for (size_t j = 0; j < pastData; ++j)
         *point++ = QPoint(0, 0);
 

@@ -7,6 +7,7 @@
 // then shows all samples and their extremes. Any other pair is fixed.
 
 #include "AxisLabel.h"
+#include "HistoryTrace.h"
 #include "ZString.h"
 
 #include <QColor>
@@ -43,6 +44,22 @@ public:
     void setGrid(int xDivisions, int yDivisions);
     void setYLabelWidth(int width);
 
+    // History: the graph draws samples [first, last) of `series` (not owned;
+    // it must outlive the showing) in place of its live samples, each pixel
+    // column with its minimum and maximum, and its labels show that stretch
+    // and its extremes. The live samples are kept, and setData goes on taking
+    // new ones, until showLive() brings them back.
+    void showHistory(const SampleHistory* series, qint64 first, qint64 last);
+    void showLive();
+    bool showsHistory() const { return history.active(); }
+    // The history shown across the plot area: sample indexes to columns and back.
+    IndexScale historyScale() const;
+    // Vertical lines through the history at two sample indexes, or
+    // HistoryTrace::noCursor: where the pointer is, and a pinned one.
+    void setCursors(qint64 hover, qint64 pinned);
+    qint64 hoverCursor() const { return history.hoverCursor(); }
+    qint64 pinnedCursor() const { return history.pinnedCursor(); }
+
     // What the two axis labels draw for the ranges last shown.
     AxisLabel::Texts xAxisTexts() const;
     AxisLabel::Texts yAxisTexts() const;
@@ -52,7 +69,8 @@ public:
     AxisLabel* yAxis() const { return yAxisLabel; }
 
     // Painting, run by the paint events of the plot area (redraw: trace, then
-    // grid over it) and of each axis label (drawLabels: that label's part).
+    // grid over it, then the history's cursors) and of each axis label
+    // (drawLabels: that label's part).
     void redraw(QPainter& painter);
     void drawTrace(QPainter& painter);
     void drawGrid(QPainter& painter);
@@ -77,6 +95,7 @@ private:
     };
 
     void scheduleRepaint();
+    bool hasSamplesToShow() const;
     // What a painting of the current samples (there must be some) shows.
     Ranges rangesToShow() const;
     void settleShownRanges();
@@ -104,6 +123,7 @@ private:
     ZGraphPlot* plot;
     std::vector<QPoint> points;  // kept so that a painting reuses its storage
     QColor traceColor;
+    HistoryTrace history;
 
     // The plot area and the labels paint in separate paint events, in an order
     // Qt chooses; whichever paints first after a change settles the ranges
