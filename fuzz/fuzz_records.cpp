@@ -70,7 +70,7 @@ public:
     Line() : app(argc, argv), sim(quietCarComputer()), gui(startedDevice(sim))
     {
         gui.init(QString::fromLatin1("TralixGui"));
-        if (gui.bytesWaiting() < 0) {
+        if (gui.portSession().bytesWaiting() < 0) {
             std::fprintf(stderr, "fuzz_records: the window could not open %s\n", sim.devicePath().c_str());
             std::abort();
         }
@@ -88,7 +88,7 @@ public:
     {
         sim.waitUntilSent(2000);
         const auto deadline = Clock::now() + std::chrono::seconds(2);
-        while (gui.bytesWaiting() < count && Clock::now() < deadline)
+        while (gui.portSession().bytesWaiting() < count && Clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
 
@@ -97,7 +97,7 @@ public:
     void drain()
     {
         sim.waitUntilSent(2000);
-        int waiting = gui.bytesWaiting();
+        int waiting = gui.portSession().bytesWaiting();
         if (waiting <= 0)
             return;
         if (waiting % recordSize != 0) {
@@ -105,7 +105,7 @@ public:
             feed(Bytes(std::size_t(missing), 0));
             waitForBytes(waiting + missing);
         }
-        for (int guard = 0; guard < 200 && gui.bytesWaiting() >= recordSize; ++guard)
+        for (int guard = 0; guard < 200 && gui.portSession().bytesWaiting() >= recordSize; ++guard)
             gui.doData();
     }
 
@@ -233,7 +233,7 @@ void live(Line& l, Input& input)
     stream.resize((stream.size() + recordSize - 1) / recordSize * recordSize + 2 * recordSize, 0);
     l.feed(stream);
     l.waitForBytes(int(stream.size()));
-    for (int guard = 0; guard < 200 && l.gui.bytesWaiting() >= recordSize; ++guard)
+    for (int guard = 0; guard < 200 && l.gui.portSession().bytesWaiting() >= recordSize; ++guard)
         l.gui.doData();
 }
 
@@ -247,7 +247,7 @@ void download(Line& l, Input& input)
     l.feed(directoryStream(info, directoryAck, input.take(fuzzedEntries * entrySize), listed));
     l.gui.fetchData();
     // Download hides the dialog before the transfer starts.
-    l.gui.dialog()->hide();
+    l.gui.findChild<WDataDirectory*>()->hide();
 
     // The same block the window will ask for; a row it has no entry for is
     // refused before anything is read.
@@ -288,7 +288,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // (LiveData and FetchData drop the records, the log is emptied here), so that
     // libFuzzer's leak check after each input does not take a log that grows
     // over thousands of inputs for a leak, and give up checking.
-    l.gui.log()->clear();
+    l.gui.findChild<QPlainTextEdit*>()->clear();
     Input input(data, size);
     switch (input.byte() % 3) {
     case 0:

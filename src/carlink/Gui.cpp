@@ -1,7 +1,6 @@
 #include "Gui.h"
 
 #include "WDataDirectory.h"
-#include "ZError.h"
 #include "ZGraph.h"
 
 #include <QApplication>
@@ -16,23 +15,20 @@
 
 #include <cstdio>
 
-Gui::Gui(ZString deviceName)
+Gui::Gui(ZString device)
     : liveMode(0),
-      device(deviceName),
       logView(nullptr),
       liveButton(nullptr),
       fetchButton(nullptr),
       stopButton(nullptr),
+      session(port, device),
       sampleIndex(0),
       sampleCount(2048),
       directoryDialog(nullptr),
       timeOrigin(0),
-      polling(false),
-      inExchange(false),
       downloadCancelled(false),
-      portState(nullptr),
-      pollBeforeLoss(false),
-      liveRunning(false)
+      downloadStalled(false),
+      portState(nullptr)
 {
     setMinimumSize(1010, 700);
 }
@@ -116,7 +112,13 @@ void Gui::createMainWidget()
     portState = new QLabel(this);
     statusBar()->addPermanentWidget(portState);
 
-    openPort();
+    connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
+    connect(&session, &PortSession::stateChanged, this, [this] { showPortState(); });
+    connect(&session, &PortSession::refused, this, [this](const QString& why) { statusBar()->showMessage(why, remarkMs); });
+    connect(&session, &PortSession::lost, this, [this] { keepRecordsAtLineEnd(); });
+    connect(&session, &PortSession::reopened, this,
+            [this] { statusBar()->showMessage(QString::fromLatin1("The serial port is back"), remarkMs); });
+    session.open();
     update();
 }
 
@@ -125,79 +127,12 @@ void Gui::createToolBar()
     // The program's window has no tool bar.
 }
 
-void Gui::openPort()
-{
-    std::printf("Opening: %s\n", device.cStr());
-    ZError err;
-    if ((err = ZError(port.open(device.cStr())))) {
-        std::fprintf(stderr, "Error: Unable to open serial port: %s\n", device.cStr());
-        showPortState();
-        return;
-    }
-    port.setBaud(carlink::lineBaud);
-    connect(&timer, SIGNAL(timeout()), this, SLOT(doData()));
-    runTimer(1);
-    reopenTimer.setInterval(carlink::reopenIntervalMs);
-    connect(&reopenTimer, &QTimer::timeout, this, [this] { reopenPort(); });
-    showPortState();
-}
-
-void Gui::portLost()
-{
-    if (reopenTimer.isActive())
-        return;
-    // Said once; what was received stays. The window keeps working meanwhile.
-    std::fprintf(stderr, "Error: Lost the serial port: %s\n", device.cStr());
-    pollBeforeLoss = timer.isActive();
-    runTimer(0);
-    port.close();
-    framer.clear();
-    reopenTimer.start();
-    showPortState();
-}
-
-void Gui::reopenPort()
-{
-    if (inExchange || polling || port.open(device.cStr()) != 0)
-        return;  // tried again at the next tick, quietly
-    reopenTimer.stop();
-    std::printf("Opening: %s\n", device.cStr());
-    port.setBaud(carlink::lineBaud);
-    if (pollBeforeLoss)
-        runTimer(1);
-    // A Car Computer that lost its power with the adapter has forgotten that
-    // it was streaming; one that kept it takes the repeated 'c' in its stride.
-    if (liveRunning)
-        carlink::sendLiveStart(port);
-    showPortState();
-    statusBar()->showMessage(QString::fromLatin1("The serial port is back"), 5000);
-}
-
 void Gui::showPortState()
 {
     // A device name can be as long as the command line; the label must not
     // stretch the window.
-    const QString name = portState->fontMetrics().elidedText(QString::fromLocal8Bit(device.cStr()),
-                                                             Qt::ElideMiddle, 400);
-    if (reopenTimer.isActive())
-        portState->setText(QString::fromLatin1("Lost serial port %1: trying to open it again every second").arg(name));
-    else if (port.isOpen())
-        portState->setText(QString::fromLatin1("%1: %2 baud").arg(name).arg(carlink::lineBaud));
-    else
-        portState->setText(QString::fromLatin1("Unable to open serial port: %1 (%2)")
-                               .arg(name, QString::fromStdString(port.openFailure())));
-}
-
-bool Gui::refuseWhileBusy(const char* command)
-{
-    // A transfer owns the port until it ends. A poll tick defers the user's
-    // input until it is done, so only a command from elsewhere lands here.
-    if (!inExchange && !polling)
-        return false;
-    statusBar()->showMessage(QString::fromLatin1("%1: not now, the Car Computer is busy with a transfer")
-                                 .arg(QString::fromLatin1(command)),
-                             5000);
-    return true;
+    portState->setText(session.stateText(portState->fontMetrics().elidedText(
+        QString::fromLocal8Bit(session.device().cStr()), Qt::ElideMiddle, 400)));
 }
 
 void Gui::manual()
@@ -215,7 +150,7 @@ void Gui::about()
 void Gui::stop()
 {
     std::printf("Stop\n");
-    if (inExchange) {
+    if (session.holder() == PortSession::Use::Transfer) {
         // The record already asked for still arrives and is kept; no more are asked for.
         downloadCancelled = true;
         statusBar()->showMessage(QString::fromLatin1("Stopping the download"));
@@ -224,44 +159,39 @@ void Gui::stop()
     liveButton->setEnabled(true);
     fetchButton->setEnabled(true);
     stopButton->setEnabled(false);
-    liveRunning = false;
-    carlink::sendLiveStop(port);
-    checkPort();
+    session.setStreaming(false);
+    if (const PortSession::Claim stopping = session.claim(PortSession::Use::Command, "Stop"))
+        carlink::sendLiveStop(stopping.port());
 }
 
 void Gui::setTime()
 {
-    if (refuseWhileBusy("SetTime"))
+    const PortSession::Claim setting = session.claim(PortSession::Use::Command, "SetTime");
+    if (!setting)
         return;
     time_t now = time(nullptr);
     struct tm local;
     localtime_r(&now, &local);
-    inExchange = true;
-    const int result = carlink::setClock(port, local);
-    inExchange = false;
-    if (result != 0) {
+    if (carlink::setClock(setting.port(), local) != 0) {
         std::fprintf(stderr, "Error: The Car Computer did not acknowledge the clock setting\n");
-        statusBar()->showMessage(QString::fromLatin1("SetTime failed: no answer from the Car Computer"), 10000);
+        statusBar()->showMessage(QString::fromLatin1("SetTime failed: no answer from the Car Computer"), outcomeMs);
     } else {
-        statusBar()->showMessage(QString::fromLatin1("Car Computer clock set"), 5000);
+        statusBar()->showMessage(QString::fromLatin1("Car Computer clock set"), remarkMs);
     }
-    checkPort();
 }
 
 void Gui::reset()
 {
-    if (refuseWhileBusy("Reset"))
-        return;
-    std::printf("Reset\n");
-    carlink::sendReset(port);
-    checkPort();
+    if (const PortSession::Claim resetting = session.claim(PortSession::Use::Command, "Reset")) {
+        std::printf("Reset\n");
+        carlink::sendReset(resetting.port());
+    }
 }
 
 void Gui::resetFull()
 {
-    if (refuseWhileBusy("ResetFull"))
-        return;
-    std::printf("Reset\n");
-    carlink::sendFactoryReset(port);
-    checkPort();
+    if (const PortSession::Claim resetting = session.claim(PortSession::Use::Command, "ResetFull")) {
+        std::printf("Reset\n");
+        carlink::sendFactoryReset(resetting.port());
+    }
 }

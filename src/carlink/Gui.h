@@ -1,17 +1,18 @@
 #pragma once
-// TralixGui's main window: owner of the serial port, the poll timer, the ten
-// graphs, the log view, the buttons, the data directory dialog and the lists of
-// received directory entries and records. Its slots are the program's commands.
+// TralixGui's main window: the ten graphs, the log view, the buttons, the data
+// directory dialog and the lists of received directory entries and records.
+// Its slots are the program's commands. Who may use the serial port, and a
+// port lost and found again, are the port session's; the window shows them.
 
 #include "AppGui.h"
 #include "CarLink.h"
+#include "DirectorySource.h"
+#include "PortSession.h"
 #include "RecordFramer.h"
 #include "RecordText.h"
 #include "ZList.h"
 #include "ZSerial.h"
 #include "ZString.h"
-
-#include <QTimer>
 
 #include <ctime>
 #include <vector>
@@ -22,7 +23,7 @@ class QPushButton;
 class WDataDirectory;
 class ZGraph;
 
-class Gui : public AppGui
+class Gui : public AppGui, public DirectorySource
 {
     Q_OBJECT
 
@@ -32,27 +33,29 @@ public:
 
     // The log view keeps the newest lines only; every record stays in `records`.
     static constexpr int logViewLines = 10000;
+    // How long a status-bar note stays: a remark in passing, and the outcome
+    // of something the user waited for.
+    static constexpr int remarkMs = 5000;
+    static constexpr int outcomeMs = 10000;
 
-    // Read-only views for the program's own checks and tests.
-    const ZList<Data>& receivedRecords() const { return records; }
-    const std::vector<float>& window(int channel) const { return values[channel]; }
-    int currentSampleIndex() const { return sampleIndex; }
-    bool isLive() const { return liveMode != 0; }
-    bool pollRunning() const { return timer.isActive(); }
-    bool portIsLost() const { return reopenTimer.isActive(); }
-    bool exchangeRunning() const { return inExchange; }
-    int bytesWaiting() { return port.bytesAvailable(); }
-    ZGraph* graph(int channel) const { return graphs[channel]; }
-    QPlainTextEdit* log() const { return logView; }
-    WDataDirectory* dialog() const { return directoryDialog; }
+    // What the window holds, for reading from outside.
+    struct Contents
+    {
+        const ZList<Data>& records;
+        const std::vector<float> (&values)[channelCount];
+        int sampleIndex;
+        int liveMode;
+    };
+    Contents contents() const { return {records, values, sampleIndex, liveMode}; }
+    PortSession& portSession() { return session; }
 
 public slots:
     void manual();
     void about();
     void getInfo();
-    void getDirectory(ZList<ZString>& directory);
+    void getDirectory(ZList<ZString>& directory) override;
     void fetchData();
-    void fetchDataDir(ZList<int> entries);
+    void fetchDataDir(ZList<int> entries) override;
     void liveData();
     void stop();
     void setTime();
@@ -68,23 +71,15 @@ protected:
     void createToolBar() override;
 
 private:
-    enum class RecordResult { Stored, Rejected, NothingReceived };
-
-    void openPort();
-    void portLost();
-    void checkPort() { if (port.isLost()) portLost(); }
-    void reopenPort();
-    void runTimer(int on);
-    void clearWindows();
-    RecordResult takeRecord(bool answerWithNext);
-    void takeWaitingRecords(int available);
+    void clearSampleWindows();
+    void takeLiveRecords(ZSerial& line, int available);
+    void takeDownloadRecord();
     void storeRecord(Data& record, const struct tm& local);
-    bool refuseWhileBusy(const char* command);
     void downloadBlock(int row, int blockNumber, int blockCount);
+    void keepRecordsAtLineEnd();
     void showPortState();
 
     int liveMode;
-    ZString device;
     QPlainTextEdit* logView;
     QPushButton* liveButton;
     QPushButton* fetchButton;
@@ -92,7 +87,7 @@ private:
     std::vector<ZGraph*> graphs;
     std::vector<float> values[channelCount];
     ZSerial port;
-    QTimer timer;
+    PortSession session;
     int sampleIndex;
     int sampleCount;
     Info info;  // DirNumber, DirPos, DataPos of the last Info reply
@@ -100,13 +95,9 @@ private:
     WDataDirectory* directoryDialog;
     ZList<Data> records;
 
-    time_t timeOrigin;           // first record of the run; never reset
-    bool polling;                // a poll tick is taking records
-    bool inExchange;             // a download, directory read or clock setting owns the port
-    bool downloadCancelled;      // Stop pressed during a download
-    QLabel* portState;           // permanent status-bar note of the port
-    RecordFramer framer;         // live bytes not yet taken as records
-    QTimer reopenTimer;          // runs while a lost port is being tried again
-    bool pollBeforeLoss;         // whether the poll ran when the port was lost
-    bool liveRunning;            // LiveData pressed and not stopped since
+    time_t timeOrigin;        // first record of the run; never reset
+    RecordFramer framer;      // live bytes not yet taken as records
+    bool downloadCancelled;   // Stop pressed during a download
+    bool downloadStalled;     // the last record asked for did not come
+    QLabel* portState;        // permanent status-bar note of the port
 };

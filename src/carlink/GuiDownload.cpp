@@ -20,17 +20,14 @@ void Gui::getInfo()
 
 void Gui::getDirectory(ZList<ZString>& directory)
 {
-    if (inExchange)
+    const PortSession::Claim reading = session.claim(PortSession::Use::Transfer);
+    if (!reading)
         return;
     std::printf("GetDirectory\n");
     dirEntries.clear();
-    inExchange = true;
     getInfo();
-    if (info.DirNumber == 0) {
-        inExchange = false;
-        checkPort();
+    if (info.DirNumber == 0)
         return;
-    }
 
     const std::uint32_t from = directoryReadFrom(info.DirPos, info.DirNumber);
     const std::uint32_t num = carlink::directoryEntriesRequested;
@@ -46,8 +43,12 @@ void Gui::getDirectory(ZList<ZString>& directory)
         if (received <= 0)
             break;
         // A short entry is as broken as one with a wrong magic: its fields
-        // would be whatever the buffer held.
-        if (received != carlink::directoryRecordSize || entry.magic() != carlink::recordMagic) {
+        // would be whatever the buffer held. Its magic may well be right.
+        if (received != carlink::directoryRecordSize) {
+            std::fprintf(stderr, "Error in directory received: short entry of %d bytes\n", received);
+            break;
+        }
+        if (entry.magic() != carlink::recordMagic) {
             std::fprintf(stderr, "Error in directory received: %x\n", unsigned(entry.magic()));
             break;
         }
@@ -57,27 +58,28 @@ void Gui::getDirectory(ZList<ZString>& directory)
         dirEntries.append(entry);
         directory.append(directoryLine(entry));
     }
-    inExchange = false;
-    checkPort();
 }
 
 void Gui::fetchData()
 {
-    if (refuseWhileBusy("FetchData"))
+    // Only asks whether the port is free: the dialog's directory read claims it.
+    if (!session.claim(PortSession::Use::Command, "FetchData"))
         return;
     std::printf("FetchData\n");
-    clearWindows();
+    clearSampleWindows();
     records.clear();
+    framer.clear();
     liveMode = 0;
-    liveRunning = false;
-    runTimer(0);
+    session.setStreaming(false);
+    session.setPolling(false);
     directoryDialog->show();
     directoryDialog->update();
 }
 
 void Gui::fetchDataDir(ZList<int> entries)
 {
-    if (refuseWhileBusy("Download"))
+    const PortSession::Claim transfer = session.claim(PortSession::Use::Transfer, "Download");
+    if (!transfer)
         return;
     std::printf("FetchDataDir: %d\n", entries.count());
 
@@ -87,7 +89,6 @@ void Gui::fetchDataDir(ZList<int> entries)
     liveButton->setEnabled(false);
     fetchButton->setEnabled(false);
     stopButton->setEnabled(true);
-    inExchange = true;
     downloadCancelled = false;
 
     const int blockCount = entries.count();
@@ -96,21 +97,19 @@ void Gui::fetchDataDir(ZList<int> entries)
     for (entries.start(pos); !entries.isEnd(pos) && !downloadCancelled; entries.next(pos))
         downloadBlock(entries.get(pos), ++blockNumber, blockCount);
 
-    inExchange = false;
     if (downloadCancelled) {
         // Stop pressed during the download: the window ends as after Stop.
         liveButton->setEnabled(true);
         fetchButton->setEnabled(true);
         stopButton->setEnabled(false);
-        statusBar()->showMessage(QString::fromLatin1("Download stopped: %1 records").arg(records.count()), 10000);
+        statusBar()->showMessage(QString::fromLatin1("Download stopped: %1 records").arg(records.count()), outcomeMs);
     } else {
         liveButton->setEnabled(liveWasEnabled);
         fetchButton->setEnabled(fetchWasEnabled);
         stopButton->setEnabled(stopWasEnabled);
-        statusBar()->showMessage(QString::fromLatin1("Download finished: %1 records").arg(records.count()), 10000);
+        statusBar()->showMessage(QString::fromLatin1("Download finished: %1 records").arg(records.count()), outcomeMs);
     }
     downloadCancelled = false;
-    checkPort();
 }
 
 void Gui::downloadBlock(int row, int blockNumber, int blockCount)
@@ -131,7 +130,8 @@ void Gui::downloadBlock(int row, int blockNumber, int blockCount)
                                      .arg(block.num));
         // After Stop the record already asked for is still taken, but no further one is asked for.
         const bool lastOne = downloadCancelled;
-        if (takeRecord(!lastOne) == RecordResult::NothingReceived) {
+        doData(blockNumber);
+        if (downloadStalled) {
             std::fprintf(stderr, "Error: No answer from the Car Computer: giving up block %d after %d of %d records\n",
                          blockNumber, k, int(block.num));
             QCoreApplication::processEvents();
@@ -142,16 +142,45 @@ void Gui::downloadBlock(int row, int blockNumber, int blockCount)
     }
 }
 
+void Gui::takeDownloadRecord()
+{
+    // Only the transfer that asked for a record may read it.
+    if (session.holder() != PortSession::Use::Transfer)
+        return;
+    // The record's calendar time borrows the daylight-saving flag of the present moment.
+    time_t now = time(nullptr);
+    struct tm local;
+    localtime_r(&now, &local);
+
+    Data record;
+    const int received = carlink::readDataRecord(port, record);
+    downloadStalled = received <= 0;
+    if (downloadStalled) {
+        std::printf("Return: %d\n", received);
+        return;
+    }
+    // Ask for the next record before looking at this one, so that the Car
+    // Computer is already sending while this one is decoded and drawn.
+    if (!downloadCancelled)
+        carlink::requestNext(port);
+    if (received != carlink::dataRecordSize || record.magic() != carlink::recordMagic) {
+        std::fprintf(stderr, "Error in packet received: Num: %d Magic: %x\n", received, unsigned(record.magic()));
+        return;
+    }
+    storeRecord(record, local);
+}
+
 void Gui::fetchDataOld()
 {
-    if (refuseWhileBusy("FetchData"))
+    const PortSession::Claim starting = session.claim(PortSession::Use::Command, "FetchData");
+    if (!starting)
         return;
     std::printf("FetchData\n");
     fetchButton->setEnabled(false);
     stopButton->setEnabled(true);
-    clearWindows();
+    clearSampleWindows();
+    framer.clear();
     liveMode = 0;
-    liveRunning = false;
-    carlink::startOlderTransfer(port);
-    checkPort();
+    session.setStreaming(false);
+    carlink::startOlderTransfer(starting.port());
 }

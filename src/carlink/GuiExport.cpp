@@ -16,8 +16,8 @@ void Gui::save()
         else
             std::fprintf(stderr, "Error: Unable to write file cardata.csv: %s\n", err.getString().cStr());
         statusBar()->showMessage(QString::fromLatin1("Save failed: %1").arg(QString::fromLatin1(err.getString().cStr())),
-                                 10000);
+                                 outcomeMs);
         return;
     }
-    statusBar()->showMessage(QString::fromLatin1("Saved %1 records to cardata.csv").arg(records.count()), 10000);
+    statusBar()->showMessage(QString::fromLatin1("Saved %1 records to cardata.csv").arg(records.count()), outcomeMs);
 }

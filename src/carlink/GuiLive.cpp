@@ -1,4 +1,5 @@
-// Live monitoring: the poll tick and the record step shared with downloads.
+// Live monitoring: LiveData, the poll tick, and the record step that shows a
+// record in the sample windows, the graphs and the log.
 #include "Gui.h"
 
 #include "ZGraph.h"
@@ -9,17 +10,7 @@
 
 #include <cstdio>
 
-void Gui::runTimer(int on)
-{
-    if (on) {
-        timer.setInterval(carlink::pollIntervalMs);
-        timer.start();
-    } else {
-        timer.stop();
-    }
-}
-
-void Gui::clearWindows()
+void Gui::clearSampleWindows()
 {
     sampleIndex = 0;
     for (std::vector<float>& window : values)
@@ -28,59 +19,52 @@ void Gui::clearWindows()
 
 void Gui::liveData()
 {
-    if (refuseWhileBusy("LiveData"))
+    const PortSession::Claim starting = session.claim(PortSession::Use::Command, "LiveData");
+    if (!starting)
         return;
     std::printf("LiveData\n");
     liveButton->setEnabled(false);
     stopButton->setEnabled(true);
-    clearWindows();
+    clearSampleWindows();
     records.clear();
+    framer.clear();
     liveMode = 1;
-    liveRunning = true;
-    runTimer(1);
-    carlink::sendLiveStart(port);
-    checkPort();
+    session.setStreaming(true);
+    session.setPolling(true);
+    carlink::sendLiveStart(starting.port());
 }
 
 void Gui::doData(int block)
 {
     if (block != 0) {
-        takeRecord(liveMode == 0);
-        checkPort();
+        takeDownloadRecord();
         return;
     }
     // A tick never runs inside another tick or inside a transfer: the events
     // processed after each record could otherwise start a second read.
-    if (polling || inExchange)
+    const PortSession::Claim tick = session.claim(PortSession::Use::Poll);
+    if (!tick)
         return;
-    const int available = port.bytesAvailable();
-    if (available < 0) {
-        checkPort();
-        return;
-    }
-    if (framer.pending() + available < carlink::dataRecordSize)
-        return;
-    polling = true;
-    takeWaitingRecords(available);
-    polling = false;
-    checkPort();
+    const int available = tick.port().bytesAvailable();
+    if (available >= 0 && framer.pending() + available >= carlink::dataRecordSize)
+        takeLiveRecords(tick.port(), available);
 }
 
-void Gui::takeWaitingRecords(int available)
+void Gui::takeLiveRecords(ZSerial& line, int available)
 {
     // The line brings up to 14 records a second and the tick runs ten times a
     // second, so every whole record that waits is taken; one per tick would
     // leave the view further behind with every second.
     if (available > 0) {
         std::vector<unsigned char> bytes(std::size_t(available), 0);
-        const int received = port.read(bytes.data(), available);
+        const int received = line.read(bytes.data(), available);
         if (received <= 0) {
             std::printf("Return: %d\n", received);
             return;
         }
         framer.add(bytes.data(), received);
     }
-    // Nothing new since the last tick: the line is quiet, and a record that
+    // Nothing new since the last tick, or the line has closed: a record that
     // only waited to see what follows it is decided now.
     const bool lineQuiet = available == 0;
 
@@ -96,7 +80,7 @@ void Gui::takeWaitingRecords(int available)
             return;
         // Outside live mode every record the Car Computer sends waits for its 'n'.
         if (liveMode == 0)
-            carlink::requestNext(port);
+            carlink::requestNext(line);
         if (step == RecordFramer::Step::Broken)
             std::fprintf(stderr, "Error in packet received: Num: %d Magic: %x\n", dropped, unsigned(magic));
         else
@@ -104,29 +88,13 @@ void Gui::takeWaitingRecords(int available)
     }
 }
 
-Gui::RecordResult Gui::takeRecord(bool answerWithNext)
+void Gui::keepRecordsAtLineEnd()
 {
-    // The record's calendar time borrows the daylight-saving flag of the present moment.
-    time_t now = time(nullptr);
-    struct tm local;
-    localtime_r(&now, &local);
-
-    Data record;
-    const int received = carlink::readDataRecord(port, record);
-    if (received <= 0) {
-        std::printf("Return: %d\n", received);
-        return RecordResult::NothingReceived;
-    }
-    // Ask for the next record before looking at this one, so that the Car
-    // Computer is already sending while this one is decoded and drawn.
-    if (answerWithNext)
-        carlink::requestNext(port);
-    if (received != carlink::dataRecordSize || record.magic() != carlink::recordMagic) {
-        std::fprintf(stderr, "Error in packet received: Num: %d Magic: %x\n", received, unsigned(record.magic()));
-        return RecordResult::Rejected;
-    }
-    storeRecord(record, local);
-    return RecordResult::Stored;
+    // A closed line is the end of the stream: what the framer held is decided
+    // as for a quiet line, and the rest goes.
+    if (const PortSession::Claim ending = session.claim(PortSession::Use::Poll))
+        takeLiveRecords(ending.port(), 0);
+    framer.clear();
 }
 
 void Gui::storeRecord(Data& record, const struct tm& local)
@@ -162,5 +130,6 @@ void Gui::storeRecord(Data& record, const struct tm& local)
     // Lets the graphs and the log repaint, and Stop answer, during long transfers.
     // A poll tick takes only what already waits, so there a button press waits
     // for the tick's end rather than start an exchange between two records.
-    QCoreApplication::processEvents(polling ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
+    QCoreApplication::processEvents(session.holder() == PortSession::Use::Poll ? QEventLoop::ExcludeUserInputEvents
+                                                                                : QEventLoop::AllEvents);
 }

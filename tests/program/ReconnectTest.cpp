@@ -46,18 +46,18 @@ TEST_F(Replug, ALostPortIsSaidOnceTriedAgainAndPollingResumesInItsMode)
     sim->unplug();
     sim->clearReceived();
 
-    ASSERT_TRUE(waitUntil([&] { return gui->portIsLost(); }, 2000)) << "the hang-up was not noticed";
+    ASSERT_TRUE(waitUntil([&] { return gui->portSession().isLost(); }, 2000)) << "the hang-up was not noticed";
     EXPECT_TRUE(statusSays("Lost serial port"));
-    EXPECT_FALSE(gui->pollRunning());
+    EXPECT_FALSE(gui->portSession().polling());
     // Pressing buttons meanwhile does no harm.
     button("Stop")->click();
     gui->liveData();
 
-    ASSERT_TRUE(waitUntil([&] { return !gui->portIsLost(); }, 8000)) << "the port did not come back";
+    ASSERT_TRUE(waitUntil([&] { return !gui->portSession().isLost(); }, 8000)) << "the port did not come back";
     EXPECT_EQ(err(), "Error: Lost the serial port: " + link + "\n") << "said once, tried quietly";
     EXPECT_NE(out().find("Opening: " + link + "\n"), std::string::npos);
-    EXPECT_TRUE(gui->pollRunning());
-    EXPECT_TRUE(gui->isLive());
+    EXPECT_TRUE(gui->portSession().polling());
+    EXPECT_TRUE(gui->contents().liveMode);
     EXPECT_TRUE(statusSays("4800 baud"));
 
     ASSERT_TRUE(sim->waitForReceived(1, 2000));
@@ -74,8 +74,8 @@ TEST_F(Replug, RecordsReceivedBeforeTheLossAreKept)
     sim->sendRaw(concat({bytesOf(rawRecord({2009, 1, 1, 0, 0, 1})), bytesOf(rawRecord({2009, 1, 1, 0, 0, 2}))}));
     ASSERT_TRUE(waitForRecords(2));
     sim->unplug();
-    ASSERT_TRUE(waitUntil([&] { return gui->portIsLost(); }, 2000));
-    EXPECT_EQ(gui->receivedRecords().count(), 2);
+    ASSERT_TRUE(waitUntil([&] { return gui->portSession().isLost(); }, 2000));
+    EXPECT_EQ(gui->contents().records.count(), 2);
     button("Save")->click();
     QFile csv("cardata.csv");
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
