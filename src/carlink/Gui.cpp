@@ -15,20 +15,7 @@
 
 #include <cstdio>
 
-Gui::Gui(ZString device)
-    : liveMode(0),
-      logView(nullptr),
-      liveButton(nullptr),
-      fetchButton(nullptr),
-      stopButton(nullptr),
-      session(port, device),
-      sampleIndex(0),
-      sampleCount(2048),
-      directoryDialog(nullptr),
-      timeOrigin(0),
-      downloadCancelled(false),
-      downloadStalled(false),
-      portState(nullptr)
+Gui::Gui(ZString device) : session(port, device)
 {
     setMinimumSize(1010, 700);
 }
@@ -103,9 +90,7 @@ void Gui::createMainWidget()
     addButton("SetTime", SLOT(setTime()));
 
     setCentralWidget(mainBox);
-
-    fetchButton->setEnabled(true);
-    stopButton->setEnabled(false);
+    enableButtons(true, true, false);
 
     directoryDialog = new WDataDirectory(this, this);
 
@@ -114,10 +99,9 @@ void Gui::createMainWidget()
 
     connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
     connect(&session, &PortSession::stateChanged, this, [this] { showPortState(); });
-    connect(&session, &PortSession::refused, this, [this](const QString& why) { statusBar()->showMessage(why, remarkMs); });
+    connect(&session, &PortSession::refused, this, [this](const QString& why) { note(why, remarkMs); });
     connect(&session, &PortSession::lost, this, [this] { keepRecordsAtLineEnd(); });
-    connect(&session, &PortSession::reopened, this,
-            [this] { statusBar()->showMessage(QString::fromLatin1("The serial port is back"), remarkMs); });
+    connect(&session, &PortSession::reopened, this, [this] { note("The serial port is back", remarkMs); });
     session.open();
     update();
 }
@@ -135,6 +119,18 @@ void Gui::showPortState()
         QString::fromLocal8Bit(session.device().cStr()), Qt::ElideMiddle, 400)));
 }
 
+void Gui::note(const QString& text, int timeoutMs)
+{
+    statusBar()->showMessage(text, timeoutMs);
+}
+
+void Gui::enableButtons(bool live, bool fetch, bool stop)
+{
+    liveButton->setEnabled(live);
+    fetchButton->setEnabled(fetch);
+    stopButton->setEnabled(stop);
+}
+
 void Gui::manual()
 {
 }
@@ -142,9 +138,7 @@ void Gui::manual()
 void Gui::about()
 {
     QMessageBox::information(this, QString::fromLatin1("About"),
-                             QString::fromLatin1("<h3>TralixGui</h3>") +
-                                 QString::fromLatin1("<br><p>Tralix program Version: ") +
-                                 QString::fromLatin1("1.0.0") + QString::fromLatin1("</p>"));
+                             QString::fromLatin1("<h3>TralixGui</h3><br><p>Tralix program Version: 1.0.0</p>"));
 }
 
 void Gui::stop()
@@ -153,12 +147,10 @@ void Gui::stop()
     if (session.holder() == PortSession::Use::Transfer) {
         // The record already asked for still arrives and is kept; no more are asked for.
         downloadCancelled = true;
-        statusBar()->showMessage(QString::fromLatin1("Stopping the download"));
+        note("Stopping the download");
         return;
     }
-    liveButton->setEnabled(true);
-    fetchButton->setEnabled(true);
-    stopButton->setEnabled(false);
+    enableButtons(true, true, false);
     session.setStreaming(false);
     if (const PortSession::Claim stopping = session.claim(PortSession::Use::Command, "Stop"))
         carlink::sendLiveStop(stopping.port());
@@ -174,9 +166,9 @@ void Gui::setTime()
     localtime_r(&now, &local);
     if (carlink::setClock(setting.port(), local) != 0) {
         std::fprintf(stderr, "Error: The Car Computer did not acknowledge the clock setting\n");
-        statusBar()->showMessage(QString::fromLatin1("SetTime failed: no answer from the Car Computer"), outcomeMs);
+        note("SetTime failed: no answer from the Car Computer", outcomeMs);
     } else {
-        statusBar()->showMessage(QString::fromLatin1("Car Computer clock set"), remarkMs);
+        note("Car Computer clock set", remarkMs);
     }
 }
 

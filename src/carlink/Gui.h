@@ -78,26 +78,28 @@ private:
     void downloadBlock(int row, int blockNumber, int blockCount);
     void keepRecordsAtLineEnd();
     void showPortState();
+    void note(const QString& text, int timeoutMs = 0);
+    void enableButtons(bool live, bool fetch, bool stop);
 
-    int liveMode;
-    QPlainTextEdit* logView;
-    QPushButton* liveButton;
-    QPushButton* fetchButton;
-    QPushButton* stopButton;
+    int liveMode = 0;
+    QPlainTextEdit* logView = nullptr;
+    QPushButton* liveButton = nullptr;
+    QPushButton* fetchButton = nullptr;
+    QPushButton* stopButton = nullptr;
     std::vector<ZGraph*> graphs;
     std::vector<float> values[channelCount];
     ZSerial port;
     PortSession session;
-    int sampleIndex;
-    int sampleCount;
+    int sampleIndex = 0;
+    int sampleCount = 2048;
     Info info;  // DirNumber, DirPos, DataPos of the last Info reply
     ZList<Directory> dirEntries;
-    WDataDirectory* directoryDialog;
+    WDataDirectory* directoryDialog = nullptr;
     ZList<Data> records;
 
-    time_t timeOrigin;        // first record of the run; never reset
-    RecordFramer framer;      // live bytes not yet taken as records
-    bool downloadCancelled;   // Stop pressed during a download
-    bool downloadStalled;     // the last record asked for did not come
-    QLabel* portState;        // permanent status-bar note of the port
+    time_t timeOrigin = 0;           // first record of the run; never reset
+    RecordFramer framer;             // live bytes not yet taken as records
+    bool downloadCancelled = false;  // Stop pressed during a download
+    bool downloadStalled = false;    // the last record asked for did not come
+    QLabel* portState = nullptr;     // permanent status-bar note of the port
 };

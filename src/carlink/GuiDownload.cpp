@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QPushButton>
-#include <QStatusBar>
 
 #include <cstdio>
 
@@ -86,9 +85,7 @@ void Gui::fetchDataDir(ZList<int> entries)
     const bool liveWasEnabled = liveButton->isEnabled();
     const bool fetchWasEnabled = fetchButton->isEnabled();
     const bool stopWasEnabled = stopButton->isEnabled();
-    liveButton->setEnabled(false);
-    fetchButton->setEnabled(false);
-    stopButton->setEnabled(true);
+    enableButtons(false, false, true);
     downloadCancelled = false;
 
     const int blockCount = entries.count();
@@ -97,18 +94,14 @@ void Gui::fetchDataDir(ZList<int> entries)
     for (entries.start(pos); !entries.isEnd(pos) && !downloadCancelled; entries.next(pos))
         downloadBlock(entries.get(pos), ++blockNumber, blockCount);
 
-    if (downloadCancelled) {
-        // Stop pressed during the download: the window ends as after Stop.
-        liveButton->setEnabled(true);
-        fetchButton->setEnabled(true);
-        stopButton->setEnabled(false);
-        statusBar()->showMessage(QString::fromLatin1("Download stopped: %1 records").arg(records.count()), outcomeMs);
-    } else {
-        liveButton->setEnabled(liveWasEnabled);
-        fetchButton->setEnabled(fetchWasEnabled);
-        stopButton->setEnabled(stopWasEnabled);
-        statusBar()->showMessage(QString::fromLatin1("Download finished: %1 records").arg(records.count()), outcomeMs);
-    }
+    // Stop pressed during the download ends it as after Stop.
+    if (downloadCancelled)
+        enableButtons(true, true, false);
+    else
+        enableButtons(liveWasEnabled, fetchWasEnabled, stopWasEnabled);
+    note(QString::fromLatin1(downloadCancelled ? "Download stopped: %1 records" : "Download finished: %1 records")
+             .arg(records.count()),
+         outcomeMs);
     downloadCancelled = false;
 }
 
@@ -123,11 +116,8 @@ void Gui::downloadBlock(int row, int blockNumber, int blockCount)
     carlink::startDataTransfer(port, block.start, block.num);
 
     for (int k = 0; k < block.num; ++k) {
-        statusBar()->showMessage(QString::fromLatin1("Download: block %1 of %2, record %3 of %4")
-                                     .arg(blockNumber)
-                                     .arg(blockCount)
-                                     .arg(k + 1)
-                                     .arg(block.num));
+        note(QString::fromLatin1("Download: block %1 of %2, record %3 of %4")
+                 .arg(blockNumber).arg(blockCount).arg(k + 1).arg(block.num));
         // After Stop the record already asked for is still taken, but no further one is asked for.
         const bool lastOne = downloadCancelled;
         doData(blockNumber);
@@ -176,8 +166,7 @@ void Gui::fetchDataOld()
     if (!starting)
         return;
     std::printf("FetchData\n");
-    fetchButton->setEnabled(false);
-    stopButton->setEnabled(true);
+    enableButtons(liveButton->isEnabled(), false, true);
     clearSampleWindows();
     framer.clear();
     liveMode = 0;

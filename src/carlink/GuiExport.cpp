@@ -3,8 +3,6 @@
 
 #include "CsvExport.h"
 
-#include <QStatusBar>
-
 #include <cstdio>
 
 void Gui::save()
@@ -15,9 +13,8 @@ void Gui::save()
             std::fprintf(stderr, "Error: Unable to open file cardata.csv\n");
         else
             std::fprintf(stderr, "Error: Unable to write file cardata.csv: %s\n", err.getString().cStr());
-        statusBar()->showMessage(QString::fromLatin1("Save failed: %1").arg(QString::fromLatin1(err.getString().cStr())),
-                                 outcomeMs);
+        note(QString::fromLatin1("Save failed: %1").arg(QString::fromLatin1(err.getString().cStr())), outcomeMs);
         return;
     }
-    statusBar()->showMessage(QString::fromLatin1("Saved %1 records to cardata.csv").arg(records.count()), outcomeMs);
+    note(QString::fromLatin1("Saved %1 records to cardata.csv").arg(records.count()), outcomeMs);
 }

@@ -23,8 +23,7 @@ void Gui::liveData()
     if (!starting)
         return;
     std::printf("LiveData\n");
-    liveButton->setEnabled(false);
-    stopButton->setEnabled(true);
+    enableButtons(false, fetchButton->isEnabled(), true);
     clearSampleWindows();
     records.clear();
     framer.clear();
