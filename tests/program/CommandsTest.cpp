@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -165,6 +166,8 @@ TEST_F(MainWindow, SaveReportsAFolderItCannotWriteAndAFullDisk)
     ASSERT_TRUE(waitForRecords(1));
     button("Save")->click();
     EXPECT_EQ(err(), "Error: Unable to write file cardata.csv: Cannot write file: cardata.csv: No space left on device\n");
+    // Read back only a regular file: /dev/full in its place would give zeros without end.
+    ASSERT_TRUE(QFileInfo("cardata.csv").isFile() && !QFileInfo("cardata.csv").isSymLink());
     EXPECT_EQ(fileText("cardata.csv"), "kept\n");
     EXPECT_FALSE(gui->statusBar()->currentMessage().contains("Saved"));
 

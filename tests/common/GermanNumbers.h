@@ -3,7 +3,7 @@
 // When the machine has no such locale, one is compiled into a temporary
 // folder with localedef, as a user's machine would have it.
 
-#include <QTemporaryDir>
+#include "TempFolder.h"
 
 #include <clocale>
 #include <cstdlib>
@@ -18,11 +18,11 @@ public:
             return;
         if (!folder.isValid())
             return;
-        const std::string target = folder.path().toStdString() + "/de_DE.utf8";
+        const std::string target = folder.filePath("de_DE.utf8");
         const std::string command = "localedef -i de_DE -f UTF-8 '" + target + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0)
             return;
-        setenv("LOCPATH", folder.path().toLocal8Bit().constData(), 1);
+        setenv("LOCPATH", folder.path().c_str(), 1);
         std::setlocale(LC_ALL, "de_DE.UTF-8");
     }
     ~GermanNumbers()
@@ -41,5 +41,5 @@ public:
 
 private:
     std::string previous;
-    QTemporaryDir folder;
+    TempFolder folder;
 };

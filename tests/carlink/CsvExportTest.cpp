@@ -1,30 +1,47 @@
 #include "CsvExport.h"
+#include "TempFolder.h"
 #include "TestRecords.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include <unistd.h>
 
 namespace {
 
-QByteArray contents(const QString& path)
+namespace fs = std::filesystem;
+
+// A file's text; never follows a link to a device (the full disk is /dev/full,
+// whose endless zeros no read would finish).
+std::string contents(const std::string& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
+    std::error_code error;
+    if (!fs::is_regular_file(fs::symlink_status(path, error)))
+        return "<no regular file>";
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return "<missing>";
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-void writeText(const QString& path, const QByteArray& text)
+void writeText(const std::string& path, const std::string& text)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
+    std::ofstream file(path, std::ios::binary);
+    ASSERT_TRUE(file);
+    file << text;
+}
+
+std::vector<std::string> filesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
 }
 
 class CsvExport : public ::testing::Test
@@ -37,10 +54,10 @@ protected:
         ASSERT_TRUE(folder.isValid());
         csv = folder.filePath("cardata.csv");
     }
-    ZString csvName() const { return ZString(csv.toLocal8Bit().constData()); }
+    ZString csvName() const { return ZString(csv.c_str()); }
 
-    QTemporaryDir folder;
-    QString csv;
+    TempFolder folder;
+    std::string csv;
 };
 
 } // namespace
@@ -57,7 +74,7 @@ TEST_F(CsvExport, WritesOneLinePerRecordCountingSecondsFromTheFirst)
               "0 2008-12-31 23:59:30 12.30 150.00 45.67 12.34 1.50 10.00 20.50 87 22.50\n"
               "10 2008-12-31 23:59:40 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0 0.00\n"
               "30 2009-01-01 00:00:00 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0 0.00\n");
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"cardata.csv"}) << "no temporary file is left";
+    EXPECT_EQ(filesIn(folder.path()), std::vector<std::string>{"cardata.csv"}) << "no temporary file is left";
 }
 
 TEST_F(CsvExport, NoRecordsGiveAnEmptyFileAndSavingTwiceGivesTheSameFile)
@@ -65,11 +82,11 @@ TEST_F(CsvExport, NoRecordsGiveAnEmptyFileAndSavingTwiceGivesTheSameFile)
     writeText(csv, "old contents\n");
     ZList<Data> records;
     ASSERT_EQ(writeCsv(records, csvName()).getNumber(), 0);
-    EXPECT_EQ(contents(csv), QByteArray());
+    EXPECT_EQ(contents(csv), "");
 
     records.append(decodedRecord(exampleStamp));
     ASSERT_EQ(writeCsv(records, csvName()).getNumber(), 0);
-    const QByteArray first = contents(csv);
+    const std::string first = contents(csv);
     ASSERT_EQ(writeCsv(records, csvName()).getNumber(), 0);
     EXPECT_EQ(contents(csv), first);
 }
@@ -78,7 +95,7 @@ TEST_F(CsvExport, AFolderThatCannotBeWrittenIsReportedAsNotOpened)
 {
     ZList<Data> records;
     records.append(decodedRecord(exampleStamp));
-    const ZError err = writeCsv(records, ZString(folder.filePath("missing/cardata.csv").toLocal8Bit().constData()));
+    const ZError err = writeCsv(records, ZString(folder.filePath("missing/cardata.csv").c_str()));
     EXPECT_EQ(err.getNumber(), csvCannotOpen);
     EXPECT_EQ(std::string(err.getString().cStr()).rfind("Cannot open file: ", 0), 0u) << err.getString().cStr();
 }
@@ -87,8 +104,8 @@ TEST_F(CsvExport, AFullDiskIsReportedAndThePreviousFileIsKept)
 {
     writeText(csv, "the previous export\n");
     // The export writes beside the target first; make that file the full disk.
-    const QString temp = QString("%1.%2.tmp").arg(csv).arg(long(getpid()));
-    ASSERT_EQ(symlink("/dev/full", temp.toLocal8Bit().constData()), 0);
+    const std::string temp = csv + "." + std::to_string(long(getpid())) + ".tmp";
+    ASSERT_EQ(symlink("/dev/full", temp.c_str()), 0);
 
     ZList<Data> records;
     for (int i = 0; i < 200; ++i)
@@ -98,5 +115,6 @@ TEST_F(CsvExport, AFullDiskIsReportedAndThePreviousFileIsKept)
     EXPECT_NE(std::string(err.getString().cStr()).find("No space left on device"), std::string::npos)
         << err.getString().cStr();
     EXPECT_EQ(contents(csv), "the previous export\n");
-    EXPECT_FALSE(QFileInfo::exists(temp) || QFileInfo(temp).isSymLink());
+    std::error_code error;
+    EXPECT_FALSE(fs::exists(fs::symlink_status(temp, error)));
 }
