@@ -1,6 +1,7 @@
 // Reading the Car Computer's directory and downloading the chosen blocks.
 #include "Gui.h"
 
+#include "DirectoryRead.h"
 #include "DownloadPlan.h"
 #include "WDataDirectory.h"
 
@@ -28,35 +29,10 @@ void Gui::getDirectory(ZList<ZString>& directory)
     if (info.DirNumber == 0)
         return;
 
-    const std::uint32_t from = directoryReadFrom(info.DirPos, info.DirNumber);
-    const std::uint32_t num = carlink::directoryEntriesRequested;
-    std::printf("Read from: %u Num: %u\n", from, num);
-    carlink::startDirectoryTransfer(port, from, std::uint16_t(num));
-
-    time_t now = time(nullptr);
-    struct tm local;
-    localtime_r(&now, &local);
-    for (std::uint32_t i = 0; i < num; ++i) {
-        Directory entry;
-        const int received = carlink::readDirectoryEntry(port, entry);
-        if (received <= 0)
-            break;
-        // A short entry is as broken as one with a wrong magic: its fields
-        // would be whatever the buffer held. Its magic may well be right.
-        if (received != carlink::directoryRecordSize) {
-            std::fprintf(stderr, "Error in directory received: short entry of %d bytes\n", received);
-            break;
-        }
-        if (entry.magic() != carlink::recordMagic) {
-            std::fprintf(stderr, "Error in directory received: %x\n", unsigned(entry.magic()));
-            break;
-        }
-        if (entry.isEmptySlot())
-            continue;
-        entry.decode(local);
-        dirEntries.append(entry);
-        directory.append(directoryLine(entry));
-    }
+    readDirectory(reading.port(), info, dirEntries);
+    ZListPos pos;
+    for (dirEntries.start(pos); !dirEntries.isEnd(pos); dirEntries.next(pos))
+        directory.append(directoryLine(dirEntries.get(pos)));
 }
 
 void Gui::fetchData()
