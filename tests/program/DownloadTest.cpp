@@ -23,6 +23,20 @@ Bytes infoReply(std::uint16_t dirNumber, std::uint16_t dirPos, std::int32_t data
     return concat({le16(dirNumber), le16(dirPos), le32(dataPos)});
 }
 
+// A directory entry off the wire: a block logged 2008-03-07 09:05:02 at `position`.
+Bytes directoryEntry(std::int32_t position, std::uint8_t magic2 = 0x41)
+{
+    return concat({{0x41, magic2, 0x02, 0x05, 0x09, 0x07, 0x03, 0x08}, le32(position)});
+}
+
+// Whether a kept record is the one stored: its calendar bytes, decoded.
+bool sameStamp(const Data& kept, const carsim::DataBytes& stored)
+{
+    const carsim::Stamp s = carsim::recordStamp(stored);
+    return kept.sec() == s.second && kept.min() == s.minute && kept.hour() == s.hour && kept.day() == s.day &&
+           1900 + kept.year() == s.year;
+}
+
 
 } // namespace
 
@@ -241,4 +255,93 @@ TEST_F(Download, StopDuringADownloadEndsItCleanly)
     EXPECT_TRUE(button("FetchData")->isEnabled());
     EXPECT_FALSE(button("Stop")->isEnabled());
     EXPECT_EQ(gui->portSession().holder(), PortSession::Use::None);
+}
+
+TEST_F(Download, AWrongDirectoryMagicEndsTheReadAndTheEntriesBeforeItStayListed)
+{
+    sim->setAnswering(false);
+    putOnLine(concat({infoReply(64, 3, 300), {0x06}, directoryEntry(0), directoryEntry(100),
+                      directoryEntry(200, 0x42), directoryEntry(300)}));
+    err();
+    EXPECT_EQ(openDialog(), (QStringList{"2008-03-07 09:05:02 0", "2008-03-07 09:05:02 100"}));
+    EXPECT_EQ(err(), "Error in directory received: 4241\n");
+    sim->waitForReceived(11, 2000);
+    EXPECT_EQ(sim->received(), concat({{'i', 'd'}, le32(3), le16(64), repeated('n', 3)})) << "no 'n' after it";
+}
+
+TEST_F(Download, DamagedRecordsInABlockAreReportedAndLeftOutAndEveryOneIsAnsweredWithN)
+{
+    openDialog();
+    carsim::Faults faults;
+    faults.wrongMagicEvery = 7;    // records 7, 14 ... 98 of the block
+    faults.shortRecordEvery = 60;  // record 60, cut to 20 bytes: its read waits out the time-out
+    sim->setFaults(faults);
+    err();
+    downloadRows({0});
+
+    EXPECT_EQ(sim->received(), dataTransfer(0, 100));
+    const std::string errors = err();
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 15) << errors;
+    EXPECT_EQ(errors.rfind("Error in packet received: Num: 34 Magic: 4241\n", 0), 0u) << errors;
+    EXPECT_NE(errors.find("Error in packet received: Num: 20 Magic: 4141\n"), std::string::npos) << errors;
+
+    // The records kept are the whole ones, each in its place.
+    const carsim::Store store = sim->store();
+    const ZList<Data>& records = gui->contents().records;
+    ASSERT_EQ(records.count(), 85);
+    int kept = 0;
+    for (int k = 1; k <= 100; ++k) {
+        if (k % 7 != 0 && k != 60) {
+            EXPECT_TRUE(sameStamp(records[kept++], store.records[std::size_t(k - 1)])) << k;
+        }
+    }
+}
+
+class OlderTransfer : public Download
+{
+protected:
+    void SetUp() override
+    {
+        carsim::Options options = quietCarComputer();
+        options.blocks = 1;
+        options.recordsPerBlock = 6;
+        options.positions = 7;
+        startWith(options);
+    }
+};
+
+TEST_F(OlderTransfer, ThePollTakesItsRecordsWithOneNEachAfterTheRecordsAlreadyHeld)
+{
+    sim->setAnswering(false);
+    gui->liveData();
+    // Two records, and the start of a third that the live run leaves unfinished.
+    const Bytes third = bytesOf(rawRecord({2009, 1, 1, 0, 0, 3}));
+    putOnLine(concat({bytesOf(rawRecord({2009, 1, 1, 0, 0, 1})), bytesOf(rawRecord({2009, 1, 1, 0, 0, 2})),
+                      Bytes(third.begin(), third.begin() + 20)}));
+    gui->doData();
+    ASSERT_EQ(gui->contents().records.count(), 2);
+    sim->setAnswering(true);
+    sim->clearReceived();
+    out();
+    err();
+
+    gui->fetchDataOld();
+    EXPECT_EQ(out(), "FetchData\n");
+    EXPECT_FALSE(button("LiveData")->isEnabled()) << "as LiveData left it";
+    EXPECT_FALSE(button("FetchData")->isEnabled());
+    EXPECT_TRUE(button("Stop")->isEnabled());
+    EXPECT_EQ(gui->contents().sampleIndex, 0) << "the graphs start afresh";
+    // The whole store but one position, oldest first: six records.
+    ASSERT_TRUE(waitUntil([&] { return gui->contents().records.count() == 2 + 6; }));
+    waitUntil([] { return false; }, 300);
+
+    const int taken = gui->contents().records.count() - 2;
+    EXPECT_EQ(taken, 6);
+    EXPECT_EQ(sim->dataRecordsSent(), 6);
+    EXPECT_EQ(gui->contents().sampleIndex, taken);
+    EXPECT_EQ(sim->received(), concat({{'d', 'n'}, repeated('n', taken)}));
+    EXPECT_EQ(gui->contents().records[0].sec(), 1) << "the records held before stay";
+    EXPECT_EQ(gui->contents().records[1].sec(), 2);
+    EXPECT_TRUE(sameStamp(gui->contents().records[2], sim->store().records[0]));
+    EXPECT_EQ(err(), "") << "the live run's unfinished bytes went with it";
 }

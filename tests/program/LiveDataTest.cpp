@@ -208,3 +208,23 @@ TEST_F(MainWindow, NoCommandStartsBetweenTwoRecordsOfAPollTick)
     waitUntil([] { return false; }, 100);
     EXPECT_TRUE(sim->received().empty()) << "nothing was sent between the records";
 }
+
+TEST_F(MainWindow, EveryLiveDataStartsWithNothingLeftOfTheRunBefore)
+{
+    sim->setAnswering(false);
+    gui->liveData();
+    const Bytes cut = recordAt(2);
+    putOnLine(concat({recordAt(1), Bytes(cut.begin(), cut.begin() + 20)}));
+    gui->doData();
+    ASSERT_EQ(gui->contents().records.count(), 1);
+
+    button("Stop")->click();
+    button("LiveData")->click();
+    err();
+    putOnLine(recordAt(3));
+    ASSERT_TRUE(waitForRecords(1));
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(err(), "") << "the unfinished record went with its run";
+    EXPECT_EQ(gui->contents().records.count(), 1);
+    EXPECT_FLOAT_EQ(gui->contents().values[Time][0], 2.0f);
+}
