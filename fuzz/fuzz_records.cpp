@@ -1,157 +1,81 @@
-// Fuzz target: arbitrary bytes from the Car Computer's end of a real pseudo-terminal,
-// taken by the main window the way its commands take them.
+// Fuzz target: arbitrary bytes from the Car Computer, taken the way the program
+// takes them, below the window: the record intake, the directory entries and the
+// download plan, and the export of every record kept to cardata.csv.
 //
 // The first byte picks the path (modulo 3):
-//   0  live       LiveData; the rest arrives as the live stream and the poll step takes it.
-//   1  download   FetchData reads a directory made from the input, then one row of it is
-//                 downloaded, its records taken from the input.
+//   0  live       the rest is the live stream. It arrives in ticks whose sizes
+//                 come from the stream's own bytes and from the first byte / 3,
+//                 with quiet ticks in between; the line ends after the last one.
+//   1  download   a directory made from the input, then one row of it downloaded:
 //                   row (signed byte), k (modulo 9), Info reply (8), acknowledgement (1),
 //                   k directory entries (12 each), acknowledgement (1), the records' bytes
-//   2  directory  a directory read: Info reply (8), acknowledgement (1), the entries' bytes.
+//                 Each record read takes the next 34 bytes; where the input runs
+//                 out a read gets what is left, then nothing, as a silent line gives.
+//   2  directory  Info reply (8), acknowledgement (1), up to 64 entries (12 each).
 //
-// The simulated Car Computer does not answer: it only puts on the line what the
-// input gives, so every read of the window takes input bytes. Each path feeds
-// exactly what its reads take, padded where the input is short, so that no read
-// waits out the 2 s time-out and no byte is left over for the next input.
-#include "CarSimulator.h"
+// A broken promise (a byte not accounted for, a whole record that is none, an
+// export line missing) prints "fuzz_records: broken promise: ..." and aborts.
+#include "CsvExport.h"
 #include "DownloadPlan.h"
-#include "Gui.h"
 #include "LinkConstants.h"
-#include "WDataDirectory.h"
+#include "RecordIntake.h"
+#include "RecordText.h"
 #include "ZList.h"
 #include "ZString.h"
 
-#include <QApplication>
-#include <QPlainTextEdit>
-#include <QString>
-
 #include <algorithm>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using Clock = std::chrono::steady_clock;
 
 constexpr int recordSize = carlink::dataRecordSize;
 constexpr int entrySize = carlink::directoryRecordSize;
-// The pseudo-terminal holds 4095 received bytes; a live input fits in it whole.
-constexpr std::size_t maxLiveBytes = 3400 - 2 * recordSize;
-// Blocks of more records are not downloaded: each record costs a read on the
-// line, and a fuzzer that pads thousands of them finds nothing new for it.
+// Blocks of more records are cut here: the fuzzer finds nothing new in thousands.
 constexpr int maxDownloadRecords = 64;
 constexpr int maxFuzzedEntries = 8;
 
-// The offscreen platform says that it cannot size windows; that is no news here.
-void quietPlatformNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
+[[noreturn]] void brokenPromise(const char* what, long a = 0, long b = 0)
 {
-    if (message.contains(QLatin1String("does not support propagateSizeHints")))
-        return;
-    std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
+    std::fprintf(stderr, "fuzz_records: broken promise: %s (%ld, %ld)\n", what, a, b);
+    std::abort();
 }
 
-carsim::Options quietCarComputer()
-{
-    carsim::Options options;
-    options.pacing = false;
-    options.liveRate = 0;
-    return options;
-}
-
-class Line
+// The folder the export writes to: in memory where the system offers one, so
+// that the export's sync costs nothing. Removed at the process's end.
+class ExportFolder
 {
 public:
-    Line() : app(argc, argv), sim(quietCarComputer()), gui(startedDevice(sim))
+    ExportFolder()
     {
-        gui.init(QString::fromLatin1("TralixGui"));
-        if (gui.portSession().bytesWaiting() < 0) {
-            std::fprintf(stderr, "fuzz_records: the window could not open %s\n", sim.devicePath().c_str());
-            std::abort();
-        }
+        std::error_code error;
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = tmp && *tmp ? tmp : "/tmp";
+        if (std::filesystem::is_directory("/dev/shm", error))
+            pattern = "/dev/shm";
+        pattern += "/fuzz_records-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            brokenPromise("no temporary folder for the export");
+        folder = pattern;
+        csv = ZString((folder + "/cardata.csv").c_str());
+    }
+    ~ExportFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
     }
 
-    // What arrives next on the line, in order.
-    void feed(const Bytes& bytes)
-    {
-        if (!bytes.empty())
-            sim.sendRaw(bytes);
-    }
-
-    // Waits until `count` bytes wait in the driver, or they stop coming.
-    void waitForBytes(int count)
-    {
-        sim.waitUntilSent(2000);
-        const auto deadline = Clock::now() + std::chrono::seconds(2);
-        while (gui.portSession().bytesWaiting() < count && Clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::microseconds(50));
-    }
-
-    // Whatever the window's reads left on the line goes, so that the next input
-    // starts afresh: topped up to whole records and taken by the poll step.
-    void drain()
-    {
-        sim.waitUntilSent(2000);
-        int waiting = gui.portSession().bytesWaiting();
-        if (waiting <= 0)
-            return;
-        if (waiting % recordSize != 0) {
-            const int missing = recordSize - waiting % recordSize;
-            feed(Bytes(std::size_t(missing), 0));
-            waitForBytes(waiting + missing);
-        }
-        for (int guard = 0; guard < 200 && gui.portSession().bytesWaiting() >= recordSize; ++guard)
-            gui.doData();
-    }
-
-    void endInput()
-    {
-        drain();
-        QCoreApplication::processEvents();
-        sim.clearReceived();
-    }
-
-    static int argc;
-    static char* argv[2];
-    QApplication app;
-    carsim::CarSimulator sim;
-    Gui gui;
-
-private:
-    static ZString startedDevice(carsim::CarSimulator& sim)
-    {
-        if (!sim.start()) {
-            std::fprintf(stderr, "fuzz_records: no simulated Car Computer: %s\n", sim.errorText().c_str());
-            std::abort();
-        }
-        // It puts on the line only what sendRaw gives it.
-        sim.setAnswering(false);
-        return ZString(sim.devicePath().c_str());
-    }
+    std::string folder;
+    ZString csv;
 };
-
-int Line::argc = 1;
-char* Line::argv[2] = {const_cast<char*>("fuzz_records"), nullptr};
-
-Line& line()
-{
-    // Created once and never destroyed: the simulator's thread and Qt's own
-    // singletons are torn down by the process's end.
-    static Line* created = [] {
-        // The window prints a console line per record.
-        if (!std::freopen("/dev/null", "w", stdout))
-            std::fprintf(stderr, "fuzz_records: standard output could not be sent to /dev/null\n");
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        qInstallMessageHandler(quietPlatformNotes);
-        return new Line;
-    }();
-    return *created;
-}
 
 // Takes bytes off the front of the input; past its end, zeros.
 class Input
@@ -177,12 +101,40 @@ public:
         return bytes;
     }
 
-    Bytes rest(std::size_t most) { return take(std::min(left, most)); }
+    Bytes rest() { return take(left); }
     std::size_t remaining() const { return left; }
 
 private:
     const std::uint8_t* at;
     std::size_t left;
+};
+
+// What the intake kept, checked as it comes.
+class Keeper
+{
+public:
+    explicit Keeper(RecordIntake& intake) : intake(intake) {}
+
+    // Returns the kind; every whole record must be one.
+    IntakeResult::Kind take(const IntakeResult& r)
+    {
+        if (r.kind == IntakeResult::Kind::Whole) {
+            if (r.record.magic() != carlink::recordMagic)
+                brokenPromise("a whole record without the magic", r.record.magic());
+            if (r.seconds != float(r.stamp - intake.timeOrigin()))
+                brokenPromise("Time is not seconds since the origin", long(r.stamp), long(intake.timeOrigin()));
+            float values[channelCount];
+            liveChannelValues(r.record, r.seconds, values);
+            logLine(r.record, values);
+            records.append(r.record);
+        }
+        return r.kind;
+    }
+
+    ZList<Data> records;
+
+private:
+    RecordIntake& intake;
 };
 
 Info infoOf(const Bytes& reply)
@@ -195,86 +147,131 @@ Info infoOf(const Bytes& reply)
     return info;
 }
 
-// The bytes a directory read takes, made from `entries` (whole entries; a short
-// last one is padded with zeros): up to the first entry with a wrong magic, which
-// ends the read, else topped up with empty slots to the 64 entries requested.
-// `listed` receives the entries the window lists.
-Bytes directoryStream(const Bytes& info, std::uint8_t ack, Bytes entries, ZList<Directory>& listed)
+// The entries a directory read lists: up to a wrong magic, empty slots left out.
+ZList<Directory> listedEntries(const Info& info, const Bytes& entries)
 {
-    Bytes line = info;
-    if (infoOf(info).DirNumber == 0)
-        return line;  // no directory: only the Info reply is read
-    line.push_back(ack);
-    entries.resize((entries.size() + entrySize - 1) / entrySize * entrySize, 0);
-    const std::size_t requested = std::size_t(carlink::directoryEntriesRequested);
-    std::size_t read = 0;
-    for (; read < requested && read * entrySize < entries.size(); ++read) {
+    ZList<Directory> listed;
+    if (info.DirNumber == 0)
+        return listed;
+    (void)directoryReadFrom(info.DirPos, info.DirNumber);
+    struct tm presentMoment = {};
+    for (std::size_t at = 0; at + entrySize <= entries.size(); at += entrySize) {
         Directory entry;
-        std::copy(entries.begin() + std::ptrdiff_t(read * entrySize),
-                  entries.begin() + std::ptrdiff_t((read + 1) * entrySize), entry.bytes);
-        line.insert(line.end(), entry.bytes, entry.bytes + entrySize);
+        std::copy(entries.begin() + std::ptrdiff_t(at), entries.begin() + std::ptrdiff_t(at + entrySize), entry.bytes);
         if (entry.magic() != carlink::recordMagic)
-            return line;
-        if (!entry.isEmptySlot())
-            listed.append(entry);
+            break;
+        if (entry.isEmptySlot())
+            continue;
+        entry.decode(presentMoment);
+        directoryLine(entry);
+        listed.append(entry);
     }
-    const carsim::DirectoryBytes empty = carsim::emptyDirectorySlot();
-    for (; read < requested; ++read)
-        line.insert(line.end(), empty.begin(), empty.end());
-    return line;
+    return listed;
 }
 
-void live(Line& l, Input& input)
+void checkRows(const ZList<Directory>& listed, const Info& info, int row)
 {
-    l.gui.liveData();
-    Bytes stream = input.rest(maxLiveBytes);
-    // Whole records, then two records' worth of zeros: a record the stream
-    // left unfinished is finished and taken now, not by the next input.
-    stream.resize((stream.size() + recordSize - 1) / recordSize * recordSize + 2 * recordSize, 0);
-    l.feed(stream);
-    l.waitForBytes(int(stream.size()));
-    for (int guard = 0; guard < 200 && l.gui.portSession().bytesWaiting() >= recordSize; ++guard)
-        l.gui.doData();
+    const bool wholeStore = info.DirNumber == 0 || listed.count() == 0;
+    const bool valid = blockForRow(listed, row, info).valid;
+    if (valid != (wholeStore || (row >= 0 && row < listed.count())))
+        brokenPromise("a row's block is valid or not against its entries", row, listed.count());
 }
 
-void download(Line& l, Input& input)
+void live(std::uint8_t first, Input& input, RecordIntake& intake, Keeper& keeper)
+{
+    const Bytes stream = input.rest();
+    const int spread = first / 3;
+    long accounted = 0;
+    auto drain = [&](bool quiet) {
+        for (;;) {
+            const IntakeResult r = intake.nextLive(quiet);
+            if (keeper.take(r) == IntakeResult::Kind::Nothing)
+                return;
+            accounted += r.kind == IntakeResult::Kind::Whole ? recordSize : r.bytes;
+            if (r.kind == IntakeResult::Kind::Broken && r.bytes <= 0)
+                brokenPromise("a broken run of no bytes", r.bytes);
+        }
+    };
+    for (std::size_t at = 0; at < stream.size();) {
+        const std::uint8_t shape = std::uint8_t(stream[at] + spread);
+        const std::size_t tick = 1 + (shape * 7u + unsigned(spread)) % 80;
+        const std::size_t size = std::min(tick, stream.size() - at);
+        intake.addLive(stream.data() + at, int(size));
+        at += size;
+        drain(false);
+        if (shape % 5 == 0)
+            drain(true);
+    }
+    for (;;) {
+        const int waiting = intake.pending();
+        const IntakeResult r = intake.nextAtLineEnd();
+        if (keeper.take(r) == IntakeResult::Kind::Nothing) {
+            accounted += waiting;
+            break;
+        }
+        accounted += r.kind == IntakeResult::Kind::Whole ? recordSize : r.bytes;
+    }
+    if (accounted != long(stream.size()) || intake.pending() != 0)
+        brokenPromise("every live byte is a record, a broken run or let go at the line's end", accounted,
+                      long(stream.size()));
+}
+
+void download(Input& input, RecordIntake& intake, Keeper& keeper)
 {
     const int row = std::int8_t(input.byte());
     const std::size_t fuzzedEntries = input.byte() % (maxFuzzedEntries + 1);
-    const Bytes info = input.take(carlink::infoReplySize);
-    const std::uint8_t directoryAck = input.byte();
-    ZList<Directory> listed;
-    l.feed(directoryStream(info, directoryAck, input.take(fuzzedEntries * entrySize), listed));
-    l.gui.fetchData();
-    // Download hides the dialog before the transfer starts.
-    l.gui.findChild<WDataDirectory*>()->hide();
-
-    // The same block the window will ask for; a row it has no entry for is
-    // refused before anything is read.
-    const Block block = blockForRow(listed, row, infoOf(info));
-    if (block.valid) {
-        if (block.num > maxDownloadRecords)
-            return;
-        Bytes transfer(1, input.byte());
-        const Bytes records = input.take(std::size_t(block.num) * recordSize);
-        transfer.insert(transfer.end(), records.begin(), records.end());
-        l.feed(transfer);
+    const Info info = infoOf(input.take(carlink::infoReplySize));
+    input.byte();  // acknowledgement
+    const ZList<Directory> listed = listedEntries(info, input.take(fuzzedEntries * entrySize));
+    checkRows(listed, info, row);
+    const Block block = blockForRow(listed, row, info);
+    if (!block.valid)
+        return;
+    input.byte();  // acknowledgement
+    intake.startRun();
+    for (int k = 0; k < std::min<int>(block.num, maxDownloadRecords); ++k) {
+        const int received = int(std::min<std::size_t>(input.remaining(), recordSize));
+        const Bytes bytes = input.take(std::size_t(received));
+        Data raw;
+        std::copy(bytes.begin(), bytes.end(), raw.bytes);
+        const IntakeResult r = intake.takeRead(raw, received);
+        const bool whole = received == recordSize && raw.magic() == carlink::recordMagic;
+        if (keeper.take(r) != (whole ? IntakeResult::Kind::Whole
+                                     : received > 0 ? IntakeResult::Kind::Broken : IntakeResult::Kind::Nothing) ||
+            (!whole && r.bytes != received))
+            brokenPromise("a read is whole, broken or nothing by its length and magic", received, r.bytes);
+        if (r.kind == IntakeResult::Kind::Nothing)
+            return;  // the Car Computer has gone quiet: the block is given up
     }
-    ZList<int> rows;
-    rows.append(row);
-    l.gui.fetchDataDir(rows);
 }
 
-void directory(Line& l, Input& input)
+void directory(Input& input)
 {
-    // A Car Computer that does not answer sends no Info reply of its own
-    // (setInfoReply): the reply is the first bytes fed.
-    const Bytes info = input.take(carlink::infoReplySize);
-    const std::uint8_t ack = input.byte();
-    ZList<Directory> listed;
-    l.feed(directoryStream(info, ack, input.rest(std::size_t(carlink::directoryEntriesRequested) * entrySize), listed));
-    ZList<ZString> lines;
-    l.gui.getDirectory(lines);
+    const Info info = infoOf(input.take(carlink::infoReplySize));
+    const int row = std::int8_t(input.byte());
+    const std::size_t most = std::size_t(carlink::directoryEntriesRequested) * entrySize;
+    const ZList<Directory> listed = listedEntries(info, input.take(std::min(input.remaining(), most)));
+    for (int r : {row, -1, 0, listed.count() - 1, listed.count()})
+        checkRows(listed, info, r);
+}
+
+void exportRecords(const ZList<Data>& records)
+{
+    static ExportFolder folder;
+    if (records.count() == 0)
+        return;
+    ZError err;
+    if ((err = writeCsv(records, folder.csv)))
+        brokenPromise(err.getString().cStr());
+    std::FILE* file = std::fopen(folder.csv.cStr(), "r");
+    if (!file)
+        brokenPromise("cardata.csv was not written");
+    long lines = 0;
+    for (int c; (c = std::fgetc(file)) != EOF;)
+        lines += c == '\n';
+    std::fclose(file);
+    if (lines != records.count())
+        brokenPromise("one line per record", lines, records.count());
 }
 
 } // namespace
@@ -283,24 +280,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size == 0)
         return 0;
-    Line& l = line();
-    // What the window holds after an input then depends on that input alone
-    // (LiveData and FetchData drop the records, the log is emptied here), so that
-    // libFuzzer's leak check after each input does not take a log that grows
-    // over thousands of inputs for a leak, and give up checking.
-    l.gui.findChild<QPlainTextEdit*>()->clear();
+    // The records kept, the time origin and the framer belong to this input alone.
+    RecordIntake intake;
+    Keeper keeper(intake);
     Input input(data, size);
-    switch (input.byte() % 3) {
+    const std::uint8_t first = input.byte();
+    switch (first % 3) {
     case 0:
-        live(l, input);
+        live(first, input, intake, keeper);
         break;
     case 1:
-        download(l, input);
+        download(input, intake, keeper);
         break;
     default:
-        directory(l, input);
+        directory(input);
         break;
     }
-    l.endInput();
+    exportRecords(keeper.records);
     return 0;
 }

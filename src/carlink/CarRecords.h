@@ -12,11 +12,13 @@ int bcdToBin(unsigned char bcd);
 unsigned char binToBcd(unsigned int value);
 
 // Decodes the six calendar bytes (sec, min, hour, day, month, year) in place and
-// returns the time stamp in seconds (mktime, local time zone). The other members
-// of `base` (its daylight-saving flag above all) fill the rest of the calendar time.
+// returns their time stamp (calendarSeconds).
 time_t decodeCalendar(unsigned char* calendar, const struct tm& base);
 
-// mktime of calendar bytes that are already decoded.
+// The program's one reading of a calendar time: mktime of decoded calendar bytes
+// in the local time zone, the other members of `base` (its daylight-saving flag
+// above all) filling the rest. Received records pass the present moment's local
+// time (RecordIntake), the export an all-zero base, which says standard time.
 time_t calendarSeconds(const unsigned char* calendar, const struct tm& base);
 
 struct Data

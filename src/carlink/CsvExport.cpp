@@ -11,25 +11,18 @@
 
 namespace {
 
-// The export reads the record's calendar time as standard time.
-time_t exportSeconds(const Data& record)
-{
-    struct tm calendar = {};
-    calendar.tm_sec = record.sec();
-    calendar.tm_min = record.min();
-    calendar.tm_hour = record.hour();
-    calendar.tm_mday = record.day();
-    calendar.tm_mon = record.month() - 1;
-    calendar.tm_year = record.year();
-    return mktime(&calendar);
-}
-
 ZError writeFailure(const ZString& fileName, int error)
 {
     return ZError(csvCannotWrite, ZString("Cannot write file: ") + fileName + ": " + std::strerror(error));
 }
 
 } // namespace
+
+time_t exportSeconds(const Data& record)
+{
+    const struct tm standardTime = {};
+    return record.seconds(standardTime);
+}
 
 ZError writeCsv(const ZList<Data>& records, const ZString& fileName)
 {

@@ -6,12 +6,18 @@
 #include "ZList.h"
 #include "ZString.h"
 
+#include <ctime>
+
 // The file's name in the working directory.
 constexpr const char* csvFileName = "cardata.csv";
 
 // Numbers of the two ways an export can fail.
 constexpr int csvCannotOpen = 1;
 constexpr int csvCannotWrite = 2;
+
+// The first column's clock: the record's calendar time read as standard time,
+// whatever the season (the calendar base is all zero).
+time_t exportSeconds(const Data& record);
 
 // Writes every record to `fileName`, the first column counting seconds from
 // the first record. The lines go to a temporary file beside it, which replaces

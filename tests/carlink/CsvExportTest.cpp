@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -117,4 +118,31 @@ TEST_F(CsvExport, AFullDiskIsReportedAndThePreviousFileIsKept)
     EXPECT_EQ(contents(csv), "the previous export\n");
     std::error_code error;
     EXPECT_FALSE(fs::exists(fs::symlink_status(temp, error)));
+}
+
+TEST_F(CsvExport, SecondsCountAsStandardTimeInSummerAndAcrossTheChangeOfClocks)
+{
+    // Berlin's clocks went forward on 2009-03-29 at 02:00 and back on 2009-10-25
+    // at 03:00; the Car Computer's clock knows nothing of it.
+    struct Case { const char* story; Stamp stamps[3]; const char* firstColumns; };
+    const Case cases[] = {
+        {"July", {{2009, 7, 15, 23, 59, 50}, {2009, 7, 16, 0, 0, 0}, {2009, 7, 16, 1, 0, 0}}, "0 10 3610 "},
+        {"clocks forward", {{2009, 3, 29, 1, 59, 50}, {2009, 3, 29, 2, 30, 0}, {2009, 3, 29, 3, 0, 10}}, "0 1810 3620 "},
+        {"clocks back", {{2009, 10, 25, 1, 59, 50}, {2009, 10, 25, 2, 30, 0}, {2009, 10, 25, 3, 0, 10}}, "0 1810 3620 "},
+    };
+    for (const Case& c : cases) {
+        ZList<Data> records;
+        for (const Stamp& at : c.stamps)
+            records.append(decodedRecord(at, exampleReading()));
+        ASSERT_EQ(writeCsv(records, csvName()).getNumber(), 0);
+        std::istringstream lines(contents(csv));
+        std::string firstColumns, line, last;
+        while (std::getline(lines, line))
+            firstColumns += (last = line).substr(0, line.find(' ') + 1);
+        EXPECT_EQ(firstColumns, c.firstColumns) << c.story;
+        if (c.stamps[0].month == 7) {
+            // The time column shows the Car Computer's clock as it was.
+            EXPECT_EQ(last, "3610 2009-07-16 01:00:00 12.30 150.00 45.67 12.34 1.50 10.00 20.50 87 22.50");
+        }
+    }
 }
