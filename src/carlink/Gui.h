@@ -8,13 +8,12 @@
 #include "CarLink.h"
 #include "DirectorySource.h"
 #include "PortSession.h"
-#include "RecordFramer.h"
+#include "RecordIntake.h"
 #include "RecordText.h"
 #include "ZList.h"
 #include "ZSerial.h"
 #include "ZString.h"
 
-#include <ctime>
 #include <vector>
 
 class QLabel;
@@ -72,9 +71,9 @@ protected:
 
 private:
     void clearSampleWindows();
-    void takeLiveRecords(ZSerial& line, int available);
     void takeDownloadRecord();
-    void storeRecord(Data& record, const struct tm& local);
+    void keepRecord(const IntakeResult& taken);
+    void showRecord(const Data& record, float seconds);
     void downloadBlock(int row, int blockNumber, int blockCount);
     void keepRecordsAtLineEnd();
     void showPortState();
@@ -97,8 +96,7 @@ private:
     WDataDirectory* directoryDialog = nullptr;
     ZList<Data> records;
 
-    time_t timeOrigin = 0;           // first record of the run; never reset
-    RecordFramer framer;             // live bytes not yet taken as records
+    RecordIntake intake;             // where received bytes become records
     bool downloadCancelled = false;  // Stop pressed during a download
     bool downloadStalled = false;    // the last record asked for did not come
     QLabel* portState = nullptr;     // permanent status-bar note of the port

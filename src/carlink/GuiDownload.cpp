@@ -43,7 +43,7 @@ void Gui::fetchData()
     std::printf("FetchData\n");
     clearSampleWindows();
     records.clear();
-    framer.clear();
+    intake.startRun();
     liveMode = 0;
     session.setStreaming(false);
     session.setPolling(false);
@@ -113,13 +113,8 @@ void Gui::takeDownloadRecord()
     // Only the transfer that asked for a record may read it.
     if (session.holder() != PortSession::Use::Transfer)
         return;
-    // The record's calendar time borrows the daylight-saving flag of the present moment.
-    time_t now = time(nullptr);
-    struct tm local;
-    localtime_r(&now, &local);
-
-    Data record;
-    const int received = carlink::readDataRecord(port, record);
+    Data raw;
+    const int received = carlink::readDataRecord(port, raw);
     downloadStalled = received <= 0;
     if (downloadStalled) {
         std::printf("Return: %d\n", received);
@@ -129,11 +124,7 @@ void Gui::takeDownloadRecord()
     // Computer is already sending while this one is decoded and drawn.
     if (!downloadCancelled)
         carlink::requestNext(port);
-    if (received != carlink::dataRecordSize || record.magic() != carlink::recordMagic) {
-        std::fprintf(stderr, "Error in packet received: Num: %d Magic: %x\n", received, unsigned(record.magic()));
-        return;
-    }
-    storeRecord(record, local);
+    keepRecord(intake.takeRead(raw, received));
 }
 
 void Gui::fetchDataOld()
@@ -144,7 +135,7 @@ void Gui::fetchDataOld()
     std::printf("FetchData\n");
     enableButtons(liveButton->isEnabled(), false, true);
     clearSampleWindows();
-    framer.clear();
+    intake.startRun();
     liveMode = 0;
     session.setStreaming(false);
     carlink::startOlderTransfer(starting.port());
