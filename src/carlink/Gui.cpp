@@ -1,11 +1,11 @@
 #include "Gui.h"
 
+#include "PortStatus.h"
 #include "WDataDirectory.h"
 #include "ZGraph.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -13,14 +13,13 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 
 Gui::Gui(ZString device) : session(port, device)
 {
     setMinimumSize(1010, 700);
 }
-
-Gui::~Gui() = default;
 
 void Gui::createMenus()
 {
@@ -45,26 +44,23 @@ void Gui::createMainWidget()
     font.setPointSize(10);
     QApplication::setFont(font);
 
+    // Top to bottom: the graphs, the log view and the row of buttons.
     QWidget* mainBox = new QWidget(this);
     QVBoxLayout* mainLayout = new QVBoxLayout(mainBox);
     mainLayout->setContentsMargins(2, 2, 2, 2);
     mainLayout->setSpacing(2);
-
     QWidget* graphBox = new QWidget(mainBox);
     QVBoxLayout* graphLayout = new QVBoxLayout(graphBox);
     graphLayout->setContentsMargins(0, 0, 0, 0);
     graphLayout->setSpacing(0);
     mainLayout->addWidget(graphBox, 1);
-
-    graphs.resize(channelCount);
-    for (int channel = 0; channel < channelCount; ++channel) {
-        ZGraph* graph = new ZGraph(graphBox);
-        graph->setYLabel(ZString(channelNames[channel]));
-        graph->setMinimumHeight(55);
-        graphLayout->addWidget(graph);
-        graphs[channel] = graph;
-        values[channel].assign(sampleCount, 0.0f);
+    for (const char* name : channelNames) {
+        graphs.push_back(new ZGraph(graphBox));
+        graphs.back()->setYLabel(ZString(name));
+        graphs.back()->setMinimumHeight(55);
+        graphLayout->addWidget(graphs.back());
     }
+    clearSampleWindows();
 
     logView = new QPlainTextEdit(mainBox);
     logView->setReadOnly(true);
@@ -76,7 +72,6 @@ void Gui::createMainWidget()
     QHBoxLayout* buttons = new QHBoxLayout(buttonRow);
     buttons->setContentsMargins(0, 0, 0, 0);
     mainLayout->addWidget(buttonRow);
-
     auto addButton = [&](const char* text, const char* slot) {
         QPushButton* button = new QPushButton(QString::fromLatin1(text), buttonRow);
         buttons->addWidget(button);
@@ -88,20 +83,13 @@ void Gui::createMainWidget()
     stopButton = addButton("Stop", SLOT(stop()));
     addButton("Save", SLOT(save()));
     addButton("SetTime", SLOT(setTime()));
-
     setCentralWidget(mainBox);
     enableButtons(true, true, false);
 
     directoryDialog = new WDataDirectory(this, this);
-
-    portState = new QLabel(this);
-    statusBar()->addPermanentWidget(portState);
-
+    new PortStatus(session, statusBar());
     connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
-    connect(&session, &PortSession::stateChanged, this, [this] { showPortState(); });
-    connect(&session, &PortSession::refused, this, [this](const QString& why) { note(why, remarkMs); });
     connect(&session, &PortSession::lost, this, [this] { keepRecordsAtLineEnd(); });
-    connect(&session, &PortSession::reopened, this, [this] { note("The serial port is back", remarkMs); });
     session.open();
     update();
 }
@@ -111,12 +99,41 @@ void Gui::createToolBar()
     // The program's window has no tool bar.
 }
 
-void Gui::showPortState()
+void Gui::clearSampleWindows()
 {
-    // A device name can be as long as the command line; the label must not
-    // stretch the window.
-    portState->setText(session.stateText(portState->fontMetrics().elidedText(
-        QString::fromLocal8Bit(session.device().cStr()), Qt::ElideMiddle, 400)));
+    sampleIndex = 0;
+    for (std::vector<float>& window : values)
+        window.assign(sampleCount, 0.0f);
+}
+
+void Gui::showRecord(const IntakeResult& taken)
+{
+    if (taken.kind == IntakeResult::Kind::Broken)
+        std::fprintf(stderr, "Error in packet received: Num: %d Magic: %x\n", taken.bytes, unsigned(taken.magic));
+    if (taken.kind != IntakeResult::Kind::Whole)
+        return;
+    if (sampleIndex == sampleCount) {
+        // Full windows slide: the oldest sample leaves, the newest goes last.
+        for (std::vector<float>& window : values)
+            std::rotate(window.begin(), window.begin() + 1, window.end());
+        sampleIndex = sampleCount - 1;
+    }
+    float sample[channelCount];
+    liveChannelValues(taken.record, taken.seconds, sample);
+    for (int channel = 0; channel < channelCount; ++channel) {
+        values[channel][sampleIndex] = sample[channel];
+        graphs[channel]->setData(values[channel]);
+    }
+    ++sampleIndex;
+    records.append(taken.record);
+    ZString line = logLine(taken.record, sample);
+    line.chopNewline();
+    logView->appendPlainText(QString::fromLatin1(line.cStr()));
+    // Lets the graphs and the log repaint, and Stop answer, during long transfers.
+    // A poll tick takes only what already waits, so there a button press waits
+    // for the tick's end rather than start an exchange between two records.
+    QCoreApplication::processEvents(session.holder() == Use::Poll ? QEventLoop::ExcludeUserInputEvents
+                                                                  : QEventLoop::AllEvents);
 }
 
 void Gui::note(const QString& text, int timeoutMs)
@@ -144,7 +161,7 @@ void Gui::about()
 void Gui::stop()
 {
     std::printf("Stop\n");
-    if (session.holder() == PortSession::Use::Transfer) {
+    if (session.holder() == Use::Transfer) {
         // The record already asked for still arrives and is kept; no more are asked for.
         downloadCancelled = true;
         note("Stopping the download");
@@ -152,16 +169,16 @@ void Gui::stop()
     }
     enableButtons(true, true, false);
     session.setStreaming(false);
-    if (const PortSession::Claim stopping = session.claim(PortSession::Use::Command, "Stop"))
+    if (const Claim stopping = session.claim(Use::Command, "Stop"))
         carlink::sendLiveStop(stopping.port());
 }
 
 void Gui::setTime()
 {
-    const PortSession::Claim setting = session.claim(PortSession::Use::Command, "SetTime");
+    const Claim setting = session.claim(Use::Command, "SetTime");
     if (!setting)
         return;
-    time_t now = time(nullptr);
+    const time_t now = time(nullptr);
     struct tm local;
     localtime_r(&now, &local);
     if (carlink::setClock(setting.port(), local) != 0) {
@@ -174,7 +191,7 @@ void Gui::setTime()
 
 void Gui::reset()
 {
-    if (const PortSession::Claim resetting = session.claim(PortSession::Use::Command, "Reset")) {
+    if (const Claim resetting = session.claim(Use::Command, "Reset")) {
         std::printf("Reset\n");
         carlink::sendReset(resetting.port());
     }
@@ -182,7 +199,7 @@ void Gui::reset()
 
 void Gui::resetFull()
 {
-    if (const PortSession::Claim resetting = session.claim(PortSession::Use::Command, "ResetFull")) {
+    if (const Claim resetting = session.claim(Use::Command, "ResetFull")) {
         std::printf("Reset\n");
         carlink::sendFactoryReset(resetting.port());
     }

@@ -10,13 +10,10 @@
 #include "PortSession.h"
 #include "RecordIntake.h"
 #include "RecordText.h"
-#include "ZList.h"
-#include "ZSerial.h"
-#include "ZString.h"
+#include "StatusNotes.h"
 
 #include <vector>
 
-class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class WDataDirectory;
@@ -28,14 +25,9 @@ class Gui : public AppGui, public DirectorySource
 
 public:
     explicit Gui(ZString device);
-    ~Gui() override;
 
     // The log view keeps the newest lines only; every record stays in `records`.
     static constexpr int logViewLines = 10000;
-    // How long a status-bar note stays: a remark in passing, and the outcome
-    // of something the user waited for.
-    static constexpr int remarkMs = 5000;
-    static constexpr int outcomeMs = 10000;
 
     // What the window holds, for reading from outside.
     struct Contents
@@ -70,13 +62,14 @@ protected:
     void createToolBar() override;
 
 private:
+    using Use = PortSession::Use;
+    using Claim = PortSession::Claim;
+
     void clearSampleWindows();
     void takeDownloadRecord();
-    void keepRecord(const IntakeResult& taken);
-    void showRecord(const Data& record, float seconds);
+    void showRecord(const IntakeResult& taken);
     void downloadBlock(int row, int blockNumber, int blockCount);
     void keepRecordsAtLineEnd();
-    void showPortState();
     void note(const QString& text, int timeoutMs = 0);
     void enableButtons(bool live, bool fetch, bool stop);
 
@@ -99,5 +92,4 @@ private:
     RecordIntake intake;             // where received bytes become records
     bool downloadCancelled = false;  // Stop pressed during a download
     bool downloadStalled = false;    // the last record asked for did not come
-    QLabel* portState = nullptr;     // permanent status-bar note of the port
 };

@@ -1,6 +1,8 @@
-// Reading the Car Computer's directory and downloading the chosen blocks.
+// Stored data: the directory, the download of the chosen blocks, the older
+// transfer, and saving what the window holds to cardata.csv.
 #include "Gui.h"
 
+#include "CsvExport.h"
 #include "DirectoryRead.h"
 #include "DownloadPlan.h"
 #include "WDataDirectory.h"
@@ -20,7 +22,7 @@ void Gui::getInfo()
 
 void Gui::getDirectory(ZList<ZString>& directory)
 {
-    const PortSession::Claim reading = session.claim(PortSession::Use::Transfer);
+    const Claim reading = session.claim(Use::Transfer);
     if (!reading)
         return;
     std::printf("GetDirectory\n");
@@ -38,7 +40,7 @@ void Gui::getDirectory(ZList<ZString>& directory)
 void Gui::fetchData()
 {
     // Only asks whether the port is free: the dialog's directory read claims it.
-    if (!session.claim(PortSession::Use::Command, "FetchData"))
+    if (!session.claim(Use::Command, "FetchData"))
         return;
     std::printf("FetchData\n");
     clearSampleWindows();
@@ -53,28 +55,22 @@ void Gui::fetchData()
 
 void Gui::fetchDataDir(ZList<int> entries)
 {
-    const PortSession::Claim transfer = session.claim(PortSession::Use::Transfer, "Download");
+    const Claim transfer = session.claim(Use::Transfer, "Download");
     if (!transfer)
         return;
     std::printf("FetchDataDir: %d\n", entries.count());
 
-    const bool liveWasEnabled = liveButton->isEnabled();
-    const bool fetchWasEnabled = fetchButton->isEnabled();
-    const bool stopWasEnabled = stopButton->isEnabled();
+    const bool wasEnabled[] = {liveButton->isEnabled(), fetchButton->isEnabled(), stopButton->isEnabled()};
     enableButtons(false, false, true);
     downloadCancelled = false;
 
-    const int blockCount = entries.count();
-    int blockNumber = 0;
-    ZListPos pos;
-    for (entries.start(pos); !entries.isEnd(pos) && !downloadCancelled; entries.next(pos))
-        downloadBlock(entries.get(pos), ++blockNumber, blockCount);
-
+    for (int block = 0; block < entries.count() && !downloadCancelled; ++block)
+        downloadBlock(entries[block], block + 1, entries.count());
     // Stop pressed during the download ends it as after Stop.
     if (downloadCancelled)
         enableButtons(true, true, false);
     else
-        enableButtons(liveWasEnabled, fetchWasEnabled, stopWasEnabled);
+        enableButtons(wasEnabled[0], wasEnabled[1], wasEnabled[2]);
     note(QString::fromLatin1(downloadCancelled ? "Download stopped: %1 records" : "Download finished: %1 records")
              .arg(records.count()),
          outcomeMs);
@@ -111,7 +107,7 @@ void Gui::downloadBlock(int row, int blockNumber, int blockCount)
 void Gui::takeDownloadRecord()
 {
     // Only the transfer that asked for a record may read it.
-    if (session.holder() != PortSession::Use::Transfer)
+    if (session.holder() != Use::Transfer)
         return;
     Data raw;
     const int received = carlink::readDataRecord(port, raw);
@@ -124,12 +120,12 @@ void Gui::takeDownloadRecord()
     // Computer is already sending while this one is decoded and drawn.
     if (!downloadCancelled)
         carlink::requestNext(port);
-    keepRecord(intake.takeRead(raw, received));
+    showRecord(intake.takeRead(raw, received));
 }
 
 void Gui::fetchDataOld()
 {
-    const PortSession::Claim starting = session.claim(PortSession::Use::Command, "FetchData");
+    const Claim starting = session.claim(Use::Command, "FetchData");
     if (!starting)
         return;
     std::printf("FetchData\n");
@@ -139,4 +135,18 @@ void Gui::fetchDataOld()
     liveMode = 0;
     session.setStreaming(false);
     carlink::startOlderTransfer(starting.port());
+}
+
+void Gui::save()
+{
+    ZError err;
+    if ((err = writeCsv(records, ZString(csvFileName)))) {
+        if (err.getNumber() == csvCannotOpen)
+            std::fprintf(stderr, "Error: Unable to open file cardata.csv\n");
+        else
+            std::fprintf(stderr, "Error: Unable to write file cardata.csv: %s\n", err.getString().cStr());
+        note(QString::fromLatin1("Save failed: %1").arg(QString::fromLatin1(err.getString().cStr())), outcomeMs);
+        return;
+    }
+    note(QString::fromLatin1("Saved %1 records to cardata.csv").arg(records.count()), outcomeMs);
 }

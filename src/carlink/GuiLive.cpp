@@ -7,7 +7,7 @@
 
 void Gui::liveData()
 {
-    const PortSession::Claim starting = session.claim(PortSession::Use::Command, "LiveData");
+    const Claim starting = session.claim(Use::Command, "LiveData");
     if (!starting)
         return;
     std::printf("LiveData\n");
@@ -29,7 +29,7 @@ void Gui::doData(int block)
     }
     // A tick never runs inside another tick or inside a transfer: the events
     // processed after each record could otherwise start a second read.
-    const PortSession::Claim tick = session.claim(PortSession::Use::Poll);
+    const Claim tick = session.claim(Use::Poll);
     if (!tick)
         return;
     // The line brings up to 14 records a second and the tick runs ten times a
@@ -52,12 +52,12 @@ void Gui::doData(int block)
         // Outside live mode every record the Car Computer sends waits for its 'n'.
         if (liveMode == 0)
             carlink::requestNext(tick.port());
-        keepRecord(taken);
+        showRecord(taken);
     }
 }
 
 void Gui::keepRecordsAtLineEnd()
 {
     for (IntakeResult taken; (taken = intake.nextAtLineEnd()).kind != IntakeResult::Kind::Nothing;)
-        keepRecord(taken);
+        showRecord(taken);
 }
