@@ -5,13 +5,12 @@
 #include "ZGraph.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
+#include <QBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cstdio>
@@ -49,18 +48,16 @@ void Gui::createMainWidget()
     QVBoxLayout* mainLayout = new QVBoxLayout(mainBox);
     mainLayout->setContentsMargins(2, 2, 2, 2);
     mainLayout->setSpacing(2);
-    QWidget* graphBox = new QWidget(mainBox);
-    QVBoxLayout* graphLayout = new QVBoxLayout(graphBox);
-    graphLayout->setContentsMargins(0, 0, 0, 0);
+    QVBoxLayout* graphLayout = new QVBoxLayout;
     graphLayout->setSpacing(0);
-    mainLayout->addWidget(graphBox, 1);
+    mainLayout->addLayout(graphLayout, 1);
     for (const char* name : channelNames) {
-        graphs.push_back(new ZGraph(graphBox));
+        graphs.push_back(new ZGraph(mainBox));
         graphs.back()->setYLabel(ZString(name));
         graphs.back()->setMinimumHeight(55);
         graphLayout->addWidget(graphs.back());
     }
-    clearSampleWindows();
+    beginRun(0);
 
     logView = new QPlainTextEdit(mainBox);
     logView->setReadOnly(true);
@@ -89,7 +86,11 @@ void Gui::createMainWidget()
     directoryDialog = new WDataDirectory(this, this);
     new PortStatus(session, statusBar());
     connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
-    connect(&session, &PortSession::lost, this, [this] { keepRecordsAtLineEnd(); });
+    connect(&session, &PortSession::lost, this, [this] {
+        // A closed line ends the stream: a whole record still waiting there is kept.
+        for (IntakeResult taken; (taken = intake.nextAtLineEnd()).kind != IntakeResult::Kind::Nothing;)
+            showRecord(taken);
+    });
     session.open();
     update();
 }
@@ -99,11 +100,16 @@ void Gui::createToolBar()
     // The program's window has no tool bar.
 }
 
-void Gui::clearSampleWindows()
+void Gui::beginRun(int mode)
 {
+    // The sample windows start empty, the intake frames nothing left from the
+    // last run, and a port that comes back asks for the stream only in live mode.
     sampleIndex = 0;
     for (std::vector<float>& window : values)
         window.assign(sampleCount, 0.0f);
+    intake.startRun();
+    liveMode = mode;
+    session.setStreaming(mode != 0);
 }
 
 void Gui::showRecord(const IntakeResult& taken)
@@ -126,14 +132,12 @@ void Gui::showRecord(const IntakeResult& taken)
     }
     ++sampleIndex;
     records.append(taken.record);
-    ZString line = logLine(taken.record, sample);
-    line.chopNewline();
-    logView->appendPlainText(QString::fromLatin1(line.cStr()));
+    logView->appendPlainText(QString::fromLatin1(logLine(taken.record, sample).cStr()).chopped(1));
     // Lets the graphs and the log repaint, and Stop answer, during long transfers.
     // A poll tick takes only what already waits, so there a button press waits
     // for the tick's end rather than start an exchange between two records.
-    QCoreApplication::processEvents(session.holder() == Use::Poll ? QEventLoop::ExcludeUserInputEvents
-                                                                  : QEventLoop::AllEvents);
+    const bool inTick = session.holder() == PortSession::Use::Poll;
+    QCoreApplication::processEvents(inTick ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
 }
 
 void Gui::note(const QString& text, int timeoutMs)
@@ -154,28 +158,26 @@ void Gui::manual()
 
 void Gui::about()
 {
-    QMessageBox::information(this, QString::fromLatin1("About"),
-                             QString::fromLatin1("<h3>TralixGui</h3><br><p>Tralix program Version: 1.0.0</p>"));
+    QMessageBox::information(this, "About", "<h3>TralixGui</h3><br><p>Tralix program Version: 1.0.0</p>");
 }
 
 void Gui::stop()
 {
     std::printf("Stop\n");
-    if (session.holder() == Use::Transfer) {
-        // The record already asked for still arrives and is kept; no more are asked for.
-        downloadCancelled = true;
+    // The record a download already asked for still arrives and is kept; no more are asked for.
+    if (session.stopTransfer()) {
         note("Stopping the download");
         return;
     }
     enableButtons(true, true, false);
     session.setStreaming(false);
-    if (const Claim stopping = session.claim(Use::Command, "Stop"))
+    if (const PortSession::Claim stopping = session.claim(PortSession::Use::Command, "Stop"))
         carlink::sendLiveStop(stopping.port());
 }
 
 void Gui::setTime()
 {
-    const Claim setting = session.claim(Use::Command, "SetTime");
+    const PortSession::Claim setting = session.claim(PortSession::Use::Command, "SetTime");
     if (!setting)
         return;
     const time_t now = time(nullptr);
@@ -191,7 +193,7 @@ void Gui::setTime()
 
 void Gui::reset()
 {
-    if (const Claim resetting = session.claim(Use::Command, "Reset")) {
+    if (const PortSession::Claim resetting = session.claim(PortSession::Use::Command, "Reset")) {
         std::printf("Reset\n");
         carlink::sendReset(resetting.port());
     }
@@ -199,7 +201,7 @@ void Gui::reset()
 
 void Gui::resetFull()
 {
-    if (const Claim resetting = session.claim(Use::Command, "ResetFull")) {
+    if (const PortSession::Claim resetting = session.claim(PortSession::Use::Command, "ResetFull")) {
         std::printf("Reset\n");
         carlink::sendFactoryReset(resetting.port());
     }

@@ -1,8 +1,7 @@
 #pragma once
 // TralixGui's main window: the ten graphs, the log view, the buttons, the data
 // directory dialog and the lists of received directory entries and records.
-// Its slots are the program's commands. Who may use the serial port, and a
-// port lost and found again, are the port session's; the window shows them.
+// Its slots are the program's commands; the port is the port session's to lend.
 
 #include "AppGui.h"
 #include "CarLink.h"
@@ -34,8 +33,7 @@ public:
     {
         const ZList<Data>& records;
         const std::vector<float> (&values)[channelCount];
-        int sampleIndex;
-        int liveMode;
+        int sampleIndex, liveMode;
     };
     Contents contents() const { return {records, values, sampleIndex, liveMode}; }
     PortSession& portSession() { return session; }
@@ -62,14 +60,10 @@ protected:
     void createToolBar() override;
 
 private:
-    using Use = PortSession::Use;
-    using Claim = PortSession::Claim;
-
-    void clearSampleWindows();
+    void beginRun(int mode);
     void takeDownloadRecord();
     void showRecord(const IntakeResult& taken);
     void downloadBlock(int row, int blockNumber, int blockCount);
-    void keepRecordsAtLineEnd();
     void note(const QString& text, int timeoutMs = 0);
     void enableButtons(bool live, bool fetch, bool stop);
 
@@ -88,8 +82,6 @@ private:
     ZList<Directory> dirEntries;
     WDataDirectory* directoryDialog = nullptr;
     ZList<Data> records;
-
-    RecordIntake intake;             // where received bytes become records
-    bool downloadCancelled = false;  // Stop pressed during a download
-    bool downloadStalled = false;    // the last record asked for did not come
+    RecordIntake intake;           // where received bytes become records
+    bool downloadStalled = false;  // the last record asked for did not come
 };

@@ -1,5 +1,4 @@
-// Stored data: the directory, the download of the chosen blocks, the older
-// transfer, and saving what the window holds to cardata.csv.
+// Stored data: the directory, the downloads, and saving records to cardata.csv.
 #include "Gui.h"
 
 #include "CsvExport.h"
@@ -22,7 +21,7 @@ void Gui::getInfo()
 
 void Gui::getDirectory(ZList<ZString>& directory)
 {
-    const Claim reading = session.claim(Use::Transfer);
+    const PortSession::Claim reading = session.claim(PortSession::Use::Transfer);
     if (!reading)
         return;
     std::printf("GetDirectory\n");
@@ -30,7 +29,6 @@ void Gui::getDirectory(ZList<ZString>& directory)
     getInfo();
     if (info.DirNumber == 0)
         return;
-
     readDirectory(reading.port(), info, dirEntries);
     ZListPos pos;
     for (dirEntries.start(pos); !dirEntries.isEnd(pos); dirEntries.next(pos))
@@ -40,14 +38,11 @@ void Gui::getDirectory(ZList<ZString>& directory)
 void Gui::fetchData()
 {
     // Only asks whether the port is free: the dialog's directory read claims it.
-    if (!session.claim(Use::Command, "FetchData"))
+    if (!session.claim(PortSession::Use::Command, "FetchData"))
         return;
     std::printf("FetchData\n");
-    clearSampleWindows();
+    beginRun(0);
     records.clear();
-    intake.startRun();
-    liveMode = 0;
-    session.setStreaming(false);
     session.setPolling(false);
     directoryDialog->show();
     directoryDialog->update();
@@ -55,26 +50,19 @@ void Gui::fetchData()
 
 void Gui::fetchDataDir(ZList<int> entries)
 {
-    const Claim transfer = session.claim(Use::Transfer, "Download");
+    const PortSession::Claim transfer = session.claim(PortSession::Use::Transfer, "Download");
     if (!transfer)
         return;
     std::printf("FetchDataDir: %d\n", entries.count());
-
     const bool wasEnabled[] = {liveButton->isEnabled(), fetchButton->isEnabled(), stopButton->isEnabled()};
     enableButtons(false, false, true);
-    downloadCancelled = false;
-
-    for (int block = 0; block < entries.count() && !downloadCancelled; ++block)
+    for (int block = 0; block < entries.count() && !session.transferStopped(); ++block)
         downloadBlock(entries[block], block + 1, entries.count());
-    // Stop pressed during the download ends it as after Stop.
-    if (downloadCancelled)
-        enableButtons(true, true, false);
-    else
-        enableButtons(wasEnabled[0], wasEnabled[1], wasEnabled[2]);
-    note(QString::fromLatin1(downloadCancelled ? "Download stopped: %1 records" : "Download finished: %1 records")
-             .arg(records.count()),
-         outcomeMs);
-    downloadCancelled = false;
+    // The buttons are as they were, or, after Stop, as Stop leaves them.
+    const bool stopped = session.transferStopped();
+    enableButtons(stopped || wasEnabled[0], stopped || wasEnabled[1], !stopped && wasEnabled[2]);
+    note(QString::fromLatin1(stopped ? "Download stopped: %1 records" : "Download finished: %1 records")
+             .arg(records.count()), outcomeMs);
 }
 
 void Gui::downloadBlock(int row, int blockNumber, int blockCount)
@@ -86,12 +74,12 @@ void Gui::downloadBlock(int row, int blockNumber, int blockCount)
     }
     std::printf("Fetch: Start: %d Num: %d\n", int(block.start), int(block.num));
     carlink::startDataTransfer(port, block.start, block.num);
-
-    for (int k = 0; k < block.num; ++k) {
+    // After Stop the record already asked for is still taken, but no further one is asked for.
+    bool lastOne = false;
+    for (int k = 0; k < block.num && !lastOne; ++k) {
         note(QString::fromLatin1("Download: block %1 of %2, record %3 of %4")
                  .arg(blockNumber).arg(blockCount).arg(k + 1).arg(block.num));
-        // After Stop the record already asked for is still taken, but no further one is asked for.
-        const bool lastOne = downloadCancelled;
+        lastOne = session.transferStopped();
         doData(blockNumber);
         if (downloadStalled) {
             std::fprintf(stderr, "Error: No answer from the Car Computer: giving up block %d after %d of %d records\n",
@@ -99,15 +87,13 @@ void Gui::downloadBlock(int row, int blockNumber, int blockCount)
             QCoreApplication::processEvents();
             return;
         }
-        if (lastOne)
-            return;
     }
 }
 
 void Gui::takeDownloadRecord()
 {
     // Only the transfer that asked for a record may read it.
-    if (session.holder() != Use::Transfer)
+    if (session.holder() != PortSession::Use::Transfer)
         return;
     Data raw;
     const int received = carlink::readDataRecord(port, raw);
@@ -118,29 +104,25 @@ void Gui::takeDownloadRecord()
     }
     // Ask for the next record before looking at this one, so that the Car
     // Computer is already sending while this one is decoded and drawn.
-    if (!downloadCancelled)
+    if (!session.transferStopped())
         carlink::requestNext(port);
     showRecord(intake.takeRead(raw, received));
 }
 
 void Gui::fetchDataOld()
 {
-    const Claim starting = session.claim(Use::Command, "FetchData");
+    const PortSession::Claim starting = session.claim(PortSession::Use::Command, "FetchData");
     if (!starting)
         return;
     std::printf("FetchData\n");
     enableButtons(liveButton->isEnabled(), false, true);
-    clearSampleWindows();
-    intake.startRun();
-    liveMode = 0;
-    session.setStreaming(false);
+    beginRun(0);
     carlink::startOlderTransfer(starting.port());
 }
 
 void Gui::save()
 {
-    ZError err;
-    if ((err = writeCsv(records, ZString(csvFileName)))) {
+    if (const ZError err = writeCsv(records, ZString(csvFileName))) {
         if (err.getNumber() == csvCannotOpen)
             std::fprintf(stderr, "Error: Unable to open file cardata.csv\n");
         else

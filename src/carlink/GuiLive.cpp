@@ -1,4 +1,4 @@
-// Live monitoring: LiveData and the poll tick, and what the line held when it closed.
+// Live monitoring: LiveData and the poll tick.
 #include "Gui.h"
 
 #include <QPushButton>
@@ -7,16 +7,13 @@
 
 void Gui::liveData()
 {
-    const Claim starting = session.claim(Use::Command, "LiveData");
+    const PortSession::Claim starting = session.claim(PortSession::Use::Command, "LiveData");
     if (!starting)
         return;
     std::printf("LiveData\n");
     enableButtons(false, fetchButton->isEnabled(), true);
-    clearSampleWindows();
+    beginRun(1);
     records.clear();
-    intake.startRun();
-    liveMode = 1;
-    session.setStreaming(true);
     session.setPolling(true);
     carlink::sendLiveStart(starting.port());
 }
@@ -27,9 +24,9 @@ void Gui::doData(int block)
         takeDownloadRecord();
         return;
     }
-    // A tick never runs inside another tick or inside a transfer: the events
-    // processed after each record could otherwise start a second read.
-    const Claim tick = session.claim(Use::Poll);
+    // No tick inside another or inside a transfer: the events processed after
+    // each record could otherwise start a second read.
+    const PortSession::Claim tick = session.claim(PortSession::Use::Poll);
     if (!tick)
         return;
     // The line brings up to 14 records a second and the tick runs ten times a
@@ -54,10 +51,4 @@ void Gui::doData(int block)
             carlink::requestNext(tick.port());
         showRecord(taken);
     }
-}
-
-void Gui::keepRecordsAtLineEnd()
-{
-    for (IntakeResult taken; (taken = intake.nextAtLineEnd()).kind != IntakeResult::Kind::Nothing;)
-        showRecord(taken);
 }

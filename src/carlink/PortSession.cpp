@@ -6,7 +6,7 @@
 #include <cstdio>
 
 PortSession::PortSession(ZSerial& serial, const ZString& device)
-    : port(serial), name(device), held(Use::None), pollWanted(true), streamAsked(false)
+    : port(serial), name(device), held(Use::None), stopAsked(false), pollWanted(true), streamAsked(false)
 {
     pollTimer.setInterval(carlink::pollIntervalMs);
     connect(&pollTimer, &QTimer::timeout, this, &PortSession::pollTick);
@@ -66,6 +66,12 @@ PortSession::Claim PortSession::claim(Use use, const char* command)
     return Claim(nullptr);
 }
 
+bool PortSession::stopTransfer()
+{
+    stopAsked = held == Use::Transfer;
+    return stopAsked;
+}
+
 int PortSession::bytesWaiting()
 {
     const Claim asking = claim(Use::Command);
@@ -84,6 +90,7 @@ void PortSession::setPolling(bool on)
 void PortSession::release()
 {
     held = Use::None;
+    stopAsked = false;
     if (!port.isLost())
         return;
     // Said once; the retries are quiet. What was received stays with its owner.

@@ -52,6 +52,11 @@ public:
     // refused command or transfer is told with refused(); a poll tick is not.
     Claim claim(Use use, const char* command = nullptr);
     Use holder() const { return held; }
+    // Asks the transfer that holds the port to end after the record on its
+    // way; false when no transfer holds it. The transfer sees it in
+    // transferStopped() until its claim ends.
+    bool stopTransfer();
+    bool transferStopped() const { return stopAsked; }
 
     // The 100 ms poll that emits pollTick(). It runs only on an open port; one
     // wanted while the port is lost starts when it is back.
@@ -83,6 +88,7 @@ private:
     QTimer pollTimer;
     QTimer reopenTimer;
     Use held;
+    bool stopAsked;
     bool pollWanted;
     bool streamAsked;
 };

@@ -109,6 +109,15 @@ TEST_F(Session, OneUseAtATimeAndAClaimEndsWithItsScope)
         EXPECT_FALSE(session->claim(Use::Command, "Reset"));
         EXPECT_FALSE(session->claim(Use::Transfer));
         EXPECT_EQ(session->bytesWaiting(), -1) << "not while a transfer reads";
+        EXPECT_FALSE(session->transferStopped());
+        EXPECT_TRUE(session->stopTransfer());
+        EXPECT_TRUE(session->transferStopped());
+    }
+    EXPECT_FALSE(session->transferStopped()) << "a stop ends with its transfer";
+    {
+        const PortSession::Claim command = session->claim(Use::Command);
+        EXPECT_FALSE(session->stopTransfer()) << "only a transfer can be stopped";
+        EXPECT_FALSE(session->transferStopped());
     }
     EXPECT_EQ(told, QStringList{"Reset: not now, the Car Computer is busy with a transfer"})
         << "only a named command is told; a poll tick and the dialog's reads are not";
