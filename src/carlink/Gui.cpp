@@ -1,44 +1,25 @@
 #include "Gui.h"
 
+#include "PortStatus.h"
 #include "WDataDirectory.h"
 #include "WManual.h"
-#include "ZError.h"
 #include "ZGraph.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
-#include <QLabel>
+#include <QBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 
-Gui::Gui(ZString deviceName)
-    : liveMode(0),
-      device(deviceName),
-      logView(nullptr),
-      liveButton(nullptr),
-      fetchButton(nullptr),
-      stopButton(nullptr),
-      sampleIndex(0),
-      sampleCount(2048),
-      directoryDialog(nullptr),
-      timeOrigin(0),
-      polling(false),
-      inExchange(false),
-      downloadCancelled(false),
-      portState(nullptr),
-      pollBeforeLoss(false),
-      liveRunning(false)
+Gui::Gui(ZString device) : session(port, device)
 {
     setMinimumSize(1010, 700);
 }
-
-Gui::~Gui() = default;
 
 void Gui::createMenus()
 {
@@ -63,26 +44,21 @@ void Gui::createMainWidget()
     font.setPointSize(10);
     QApplication::setFont(font);
 
+    // Top to bottom: the graphs, the log view and the row of buttons.
     QWidget* mainBox = new QWidget(this);
     QVBoxLayout* mainLayout = new QVBoxLayout(mainBox);
     mainLayout->setContentsMargins(2, 2, 2, 2);
     mainLayout->setSpacing(2);
-
-    QWidget* graphBox = new QWidget(mainBox);
-    QVBoxLayout* graphLayout = new QVBoxLayout(graphBox);
-    graphLayout->setContentsMargins(0, 0, 0, 0);
+    QVBoxLayout* graphLayout = new QVBoxLayout;
     graphLayout->setSpacing(0);
-    mainLayout->addWidget(graphBox, 1);
-
-    graphs.resize(channelCount);
-    for (int channel = 0; channel < channelCount; ++channel) {
-        ZGraph* graph = new ZGraph(graphBox);
-        graph->setYLabel(ZString(channelNames[channel]));
-        graph->setMinimumHeight(55);
-        graphLayout->addWidget(graph);
-        graphs[channel] = graph;
-        values[channel].assign(sampleCount, 0.0f);
+    mainLayout->addLayout(graphLayout, 1);
+    for (const char* name : channelNames) {
+        graphs.push_back(new ZGraph(mainBox));
+        graphs.back()->setYLabel(ZString(name));
+        graphs.back()->setMinimumHeight(55);
+        graphLayout->addWidget(graphs.back());
     }
+    beginRun(0);
 
     logView = new QPlainTextEdit(mainBox);
     logView->setReadOnly(true);
@@ -94,7 +70,6 @@ void Gui::createMainWidget()
     QHBoxLayout* buttons = new QHBoxLayout(buttonRow);
     buttons->setContentsMargins(0, 0, 0, 0);
     mainLayout->addWidget(buttonRow);
-
     auto addButton = [&](const char* text, const char* slot) {
         QPushButton* button = new QPushButton(QString::fromLatin1(text), buttonRow);
         buttons->addWidget(button);
@@ -106,18 +81,18 @@ void Gui::createMainWidget()
     stopButton = addButton("Stop", SLOT(stop()));
     addButton("Save", SLOT(save()));
     addButton("SetTime", SLOT(setTime()));
-
     setCentralWidget(mainBox);
-
-    fetchButton->setEnabled(true);
-    stopButton->setEnabled(false);
+    enableButtons(true, true, false);
 
     directoryDialog = new WDataDirectory(this, this);
-
-    portState = new QLabel(this);
-    statusBar()->addPermanentWidget(portState);
-
-    openPort();
+    new PortStatus(session, statusBar());
+    connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
+    connect(&session, &PortSession::lost, this, [this] {
+        // A closed line ends the stream: a whole record still waiting there is kept.
+        for (IntakeResult taken; (taken = intake.nextAtLineEnd()).kind != IntakeResult::Kind::Nothing;)
+            showRecord(taken);
+    });
+    session.open();
     update();
 }
 
@@ -126,150 +101,111 @@ void Gui::createToolBar()
     // The program's window has no tool bar.
 }
 
-void Gui::openPort()
+void Gui::beginRun(int mode)
 {
-    std::printf("Opening: %s\n", device.cStr());
-    ZError err;
-    if ((err = ZError(port.open(device.cStr())))) {
-        std::fprintf(stderr, "Error: Unable to open serial port: %s\n", device.cStr());
-        showPortState();
+    // The sample windows start empty, the intake frames nothing left from the
+    // last run, and a port that comes back asks for the stream only in live mode.
+    sampleIndex = 0;
+    for (std::vector<float>& window : values)
+        window.assign(sampleCount, 0.0f);
+    intake.startRun();
+    liveMode = mode;
+    session.setStreaming(mode != 0);
+}
+
+void Gui::showRecord(const IntakeResult& taken)
+{
+    if (taken.kind == IntakeResult::Kind::Broken)
+        std::fprintf(stderr, "Error in packet received: Num: %d Magic: %x\n", taken.bytes, unsigned(taken.magic));
+    if (taken.kind != IntakeResult::Kind::Whole)
         return;
+    if (sampleIndex == sampleCount) {
+        // Full windows slide: the oldest sample leaves, the newest goes last.
+        for (std::vector<float>& window : values)
+            std::rotate(window.begin(), window.begin() + 1, window.end());
+        sampleIndex = sampleCount - 1;
     }
-    port.setBaud(carlink::lineBaud);
-    connect(&timer, SIGNAL(timeout()), this, SLOT(doData()));
-    runTimer(1);
-    reopenTimer.setInterval(carlink::reopenIntervalMs);
-    connect(&reopenTimer, &QTimer::timeout, this, [this] { reopenPort(); });
-    showPortState();
+    float sample[channelCount];
+    liveChannelValues(taken.record, taken.seconds, sample);
+    for (int channel = 0; channel < channelCount; ++channel) {
+        values[channel][sampleIndex] = sample[channel];
+        graphs[channel]->setData(values[channel]);
+    }
+    ++sampleIndex;
+    records.append(taken.record);
+    logView->appendPlainText(QString::fromLatin1(logLine(taken.record, sample).cStr()).chopped(1));
+    // Lets the graphs and the log repaint, and Stop answer, during long transfers.
+    // A poll tick takes only what already waits, so there a button press waits
+    // for the tick's end rather than start an exchange between two records.
+    const bool inTick = session.holder() == PortSession::Use::Poll;
+    QCoreApplication::processEvents(inTick ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
 }
 
-void Gui::portLost()
+void Gui::note(const QString& text, int timeoutMs)
 {
-    if (reopenTimer.isActive())
-        return;
-    // Said once; what was received stays. The window keeps working meanwhile.
-    std::fprintf(stderr, "Error: Lost the serial port: %s\n", device.cStr());
-    pollBeforeLoss = timer.isActive();
-    runTimer(0);
-    port.close();
-    framer.clear();
-    reopenTimer.start();
-    showPortState();
+    statusBar()->showMessage(text, timeoutMs);
 }
 
-void Gui::reopenPort()
+void Gui::enableButtons(bool live, bool fetch, bool stop)
 {
-    if (inExchange || polling || port.open(device.cStr()) != 0)
-        return;  // tried again at the next tick, quietly
-    reopenTimer.stop();
-    std::printf("Opening: %s\n", device.cStr());
-    port.setBaud(carlink::lineBaud);
-    if (pollBeforeLoss)
-        runTimer(1);
-    // A Car Computer that lost its power with the adapter has forgotten that
-    // it was streaming; one that kept it takes the repeated 'c' in its stride.
-    if (liveRunning)
-        carlink::sendLiveStart(port);
-    showPortState();
-    statusBar()->showMessage(QString::fromLatin1("The serial port is back"), 5000);
-}
-
-void Gui::showPortState()
-{
-    // A device name can be as long as the command line; the label must not
-    // stretch the window.
-    const QString name = portState->fontMetrics().elidedText(QString::fromLocal8Bit(device.cStr()),
-                                                             Qt::ElideMiddle, 400);
-    if (reopenTimer.isActive())
-        portState->setText(QString::fromLatin1("Lost serial port %1: trying to open it again every second").arg(name));
-    else if (port.isOpen())
-        portState->setText(QString::fromLatin1("%1: %2 baud").arg(name).arg(carlink::lineBaud));
-    else
-        portState->setText(QString::fromLatin1("Unable to open serial port: %1 (%2)")
-                               .arg(name, QString::fromStdString(port.openFailure())));
-}
-
-bool Gui::refuseWhileBusy(const char* command)
-{
-    // A transfer owns the port until it ends. A poll tick defers the user's
-    // input until it is done, so only a command from elsewhere lands here.
-    if (!inExchange && !polling)
-        return false;
-    statusBar()->showMessage(QString::fromLatin1("%1: not now, the Car Computer is busy with a transfer")
-                                 .arg(QString::fromLatin1(command)),
-                             5000);
-    return true;
+    liveButton->setEnabled(live);
+    fetchButton->setEnabled(fetch);
+    stopButton->setEnabled(stop);
 }
 
 void Gui::manual()
 {
-    // One guide window for the window's life, shown again where the user left it.
-    WManual* guide = findChild<WManual*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!guide)
-        guide = new WManual(this);
-    guide->show();
-    guide->raise();
-    guide->activateWindow();
+    WManual::showFor(this);
 }
 
 void Gui::about()
 {
-    QMessageBox::information(this, QString::fromLatin1("About"),
-                             QString::fromLatin1("<h3>TralixGui</h3>") +
-                                 QString::fromLatin1("<br><p>Tralix program Version: ") +
-                                 QString::fromLatin1(TRALIXGUI_VERSION) + QString::fromLatin1("</p>"));
+    QMessageBox::information(this, "About",
+                             "<h3>TralixGui</h3><br><p>Tralix program Version: " TRALIXGUI_VERSION "</p>");
 }
 
 void Gui::stop()
 {
     std::printf("Stop\n");
-    if (inExchange) {
-        // The record already asked for still arrives and is kept; no more are asked for.
-        downloadCancelled = true;
-        statusBar()->showMessage(QString::fromLatin1("Stopping the download"));
+    // The record a download already asked for still arrives and is kept; no more are asked for.
+    if (session.stopTransfer()) {
+        note("Stopping the download");
         return;
     }
-    liveButton->setEnabled(true);
-    fetchButton->setEnabled(true);
-    stopButton->setEnabled(false);
-    liveRunning = false;
-    carlink::sendLiveStop(port);
-    checkPort();
+    enableButtons(true, true, false);
+    session.setStreaming(false);
+    if (const PortSession::Claim stopping = session.claim(PortSession::Use::Command, "Stop"))
+        carlink::sendLiveStop(stopping.port());
 }
 
 void Gui::setTime()
 {
-    if (refuseWhileBusy("SetTime"))
+    const PortSession::Claim setting = session.claim(PortSession::Use::Command, "SetTime");
+    if (!setting)
         return;
-    time_t now = time(nullptr);
+    const time_t now = time(nullptr);
     struct tm local;
     localtime_r(&now, &local);
-    inExchange = true;
-    const int result = carlink::setClock(port, local);
-    inExchange = false;
-    if (result != 0) {
+    if (carlink::setClock(setting.port(), local) != 0) {
         std::fprintf(stderr, "Error: The Car Computer did not acknowledge the clock setting\n");
-        statusBar()->showMessage(QString::fromLatin1("SetTime failed: no answer from the Car Computer"), 10000);
+        note("SetTime failed: no answer from the Car Computer", outcomeMs);
     } else {
-        statusBar()->showMessage(QString::fromLatin1("Car Computer clock set"), 5000);
+        note("Car Computer clock set", remarkMs);
     }
-    checkPort();
 }
 
 void Gui::reset()
 {
-    if (refuseWhileBusy("Reset"))
-        return;
-    std::printf("Reset\n");
-    carlink::sendReset(port);
-    checkPort();
+    if (const PortSession::Claim resetting = session.claim(PortSession::Use::Command, "Reset")) {
+        std::printf("Reset\n");
+        carlink::sendReset(resetting.port());
+    }
 }
 
 void Gui::resetFull()
 {
-    if (refuseWhileBusy("ResetFull"))
-        return;
-    std::printf("Reset\n");
-    carlink::sendFactoryReset(port);
-    checkPort();
+    if (const PortSession::Claim resetting = session.claim(PortSession::Use::Command, "ResetFull")) {
+        std::printf("Reset\n");
+        carlink::sendFactoryReset(resetting.port());
+    }
 }

@@ -1,12 +1,13 @@
-// Reading the Car Computer's directory and downloading the chosen blocks.
+// Stored data: the directory, the downloads, and saving records to cardata.csv.
 #include "Gui.h"
 
+#include "CsvExport.h"
+#include "DirectoryRead.h"
 #include "DownloadPlan.h"
 #include "WDataDirectory.h"
 
 #include <QCoreApplication>
 #include <QPushButton>
-#include <QStatusBar>
 
 #include <cstdio>
 
@@ -20,97 +21,48 @@ void Gui::getInfo()
 
 void Gui::getDirectory(ZList<ZString>& directory)
 {
-    if (inExchange)
+    const PortSession::Claim reading = session.claim(PortSession::Use::Transfer);
+    if (!reading)
         return;
     std::printf("GetDirectory\n");
     dirEntries.clear();
-    inExchange = true;
     getInfo();
-    if (info.DirNumber == 0) {
-        inExchange = false;
-        checkPort();
+    if (info.DirNumber == 0)
         return;
-    }
-
-    const std::uint32_t from = directoryReadFrom(info.DirPos, info.DirNumber);
-    const std::uint32_t num = carlink::directoryEntriesRequested;
-    std::printf("Read from: %u Num: %u\n", from, num);
-    carlink::startDirectoryTransfer(port, from, std::uint16_t(num));
-
-    time_t now = time(nullptr);
-    struct tm local;
-    localtime_r(&now, &local);
-    for (std::uint32_t i = 0; i < num; ++i) {
-        Directory entry;
-        const int received = carlink::readDirectoryEntry(port, entry);
-        if (received <= 0)
-            break;
-        // A short entry is as broken as one with a wrong magic: its fields
-        // would be whatever the buffer held.
-        if (received != carlink::directoryRecordSize || entry.magic() != carlink::recordMagic) {
-            std::fprintf(stderr, "Error in directory received: %x\n", unsigned(entry.magic()));
-            break;
-        }
-        if (entry.isEmptySlot())
-            continue;
-        entry.decode(local);
-        dirEntries.append(entry);
-        directory.append(directoryLine(entry));
-    }
-    inExchange = false;
-    checkPort();
+    readDirectory(reading.port(), info, dirEntries);
+    ZListPos pos;
+    for (dirEntries.start(pos); !dirEntries.isEnd(pos); dirEntries.next(pos))
+        directory.append(directoryLine(dirEntries.get(pos)));
 }
 
 void Gui::fetchData()
 {
-    if (refuseWhileBusy("FetchData"))
+    // Only asks whether the port is free: the dialog's directory read claims it.
+    if (!session.claim(PortSession::Use::Command, "FetchData"))
         return;
     std::printf("FetchData\n");
-    clearWindows();
+    beginRun(0);
     records.clear();
-    liveMode = 0;
-    liveRunning = false;
-    runTimer(0);
+    session.setPolling(false);
     directoryDialog->show();
     directoryDialog->update();
 }
 
 void Gui::fetchDataDir(ZList<int> entries)
 {
-    if (refuseWhileBusy("Download"))
+    const PortSession::Claim transfer = session.claim(PortSession::Use::Transfer, "Download");
+    if (!transfer)
         return;
     std::printf("FetchDataDir: %d\n", entries.count());
-
-    const bool liveWasEnabled = liveButton->isEnabled();
-    const bool fetchWasEnabled = fetchButton->isEnabled();
-    const bool stopWasEnabled = stopButton->isEnabled();
-    liveButton->setEnabled(false);
-    fetchButton->setEnabled(false);
-    stopButton->setEnabled(true);
-    inExchange = true;
-    downloadCancelled = false;
-
-    const int blockCount = entries.count();
-    int blockNumber = 0;
-    ZListPos pos;
-    for (entries.start(pos); !entries.isEnd(pos) && !downloadCancelled; entries.next(pos))
-        downloadBlock(entries.get(pos), ++blockNumber, blockCount);
-
-    inExchange = false;
-    if (downloadCancelled) {
-        // Stop pressed during the download: the window ends as after Stop.
-        liveButton->setEnabled(true);
-        fetchButton->setEnabled(true);
-        stopButton->setEnabled(false);
-        statusBar()->showMessage(QString::fromLatin1("Download stopped: %1 records").arg(records.count()), 10000);
-    } else {
-        liveButton->setEnabled(liveWasEnabled);
-        fetchButton->setEnabled(fetchWasEnabled);
-        stopButton->setEnabled(stopWasEnabled);
-        statusBar()->showMessage(QString::fromLatin1("Download finished: %1 records").arg(records.count()), 10000);
-    }
-    downloadCancelled = false;
-    checkPort();
+    const bool wasEnabled[] = {liveButton->isEnabled(), fetchButton->isEnabled(), stopButton->isEnabled()};
+    enableButtons(false, false, true);
+    for (int block = 0; block < entries.count() && !session.transferStopped(); ++block)
+        downloadBlock(entries[block], block + 1, entries.count());
+    // The buttons are as they were, or, after Stop, as Stop leaves them.
+    const bool stopped = session.transferStopped();
+    enableButtons(stopped || wasEnabled[0], stopped || wasEnabled[1], !stopped && wasEnabled[2]);
+    note(QString::fromLatin1(stopped ? "Download stopped: %1 records" : "Download finished: %1 records")
+             .arg(records.count()), outcomeMs);
 }
 
 void Gui::downloadBlock(int row, int blockNumber, int blockCount)
@@ -122,36 +74,61 @@ void Gui::downloadBlock(int row, int blockNumber, int blockCount)
     }
     std::printf("Fetch: Start: %d Num: %d\n", int(block.start), int(block.num));
     carlink::startDataTransfer(port, block.start, block.num);
-
-    for (int k = 0; k < block.num; ++k) {
-        statusBar()->showMessage(QString::fromLatin1("Download: block %1 of %2, record %3 of %4")
-                                     .arg(blockNumber)
-                                     .arg(blockCount)
-                                     .arg(k + 1)
-                                     .arg(block.num));
-        // After Stop the record already asked for is still taken, but no further one is asked for.
-        const bool lastOne = downloadCancelled;
-        if (takeRecord(!lastOne) == RecordResult::NothingReceived) {
+    // After Stop the record already asked for is still taken, but no further one is asked for.
+    bool lastOne = false;
+    for (int k = 0; k < block.num && !lastOne; ++k) {
+        note(QString::fromLatin1("Download: block %1 of %2, record %3 of %4")
+                 .arg(blockNumber).arg(blockCount).arg(k + 1).arg(block.num));
+        lastOne = session.transferStopped();
+        doData(blockNumber);
+        if (downloadStalled) {
             std::fprintf(stderr, "Error: No answer from the Car Computer: giving up block %d after %d of %d records\n",
                          blockNumber, k, int(block.num));
             QCoreApplication::processEvents();
             return;
         }
-        if (lastOne)
-            return;
     }
+}
+
+void Gui::takeDownloadRecord()
+{
+    // Only the transfer that asked for a record may read it.
+    if (session.holder() != PortSession::Use::Transfer)
+        return;
+    Data raw;
+    const int received = carlink::readDataRecord(port, raw);
+    downloadStalled = received <= 0;
+    if (downloadStalled) {
+        std::printf("Return: %d\n", received);
+        return;
+    }
+    // Ask for the next record before looking at this one, so that the Car
+    // Computer is already sending while this one is decoded and drawn.
+    if (!session.transferStopped())
+        carlink::requestNext(port);
+    showRecord(intake.takeRead(raw, received));
 }
 
 void Gui::fetchDataOld()
 {
-    if (refuseWhileBusy("FetchData"))
+    const PortSession::Claim starting = session.claim(PortSession::Use::Command, "FetchData");
+    if (!starting)
         return;
     std::printf("FetchData\n");
-    fetchButton->setEnabled(false);
-    stopButton->setEnabled(true);
-    clearWindows();
-    liveMode = 0;
-    liveRunning = false;
-    carlink::startOlderTransfer(port);
-    checkPort();
+    enableButtons(liveButton->isEnabled(), false, true);
+    beginRun(0);
+    carlink::startOlderTransfer(starting.port());
+}
+
+void Gui::save()
+{
+    if (const ZError err = writeCsv(records, ZString(csvFileName))) {
+        if (err.getNumber() == csvCannotOpen)
+            std::fprintf(stderr, "Error: Unable to open file cardata.csv\n");
+        else
+            std::fprintf(stderr, "Error: Unable to write file cardata.csv: %s\n", err.getString().cStr());
+        note(QString::fromLatin1("Save failed: %1").arg(QString::fromLatin1(err.getString().cStr())), outcomeMs);
+        return;
+    }
+    note(QString::fromLatin1("Saved %1 records to cardata.csv").arg(records.count()), outcomeMs);
 }

@@ -1,17 +1,13 @@
 #include "WDataDirectory.h"
 
-#include "Gui.h"
-#include "ZList.h"
-#include "ZString.h"
-
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 
 #include <cstdio>
 
-WDataDirectory::WDataDirectory(QWidget* parent, Gui* mainWindow)
-    : QDialog(parent), gui(mainWindow), layout(this), list(nullptr)
+WDataDirectory::WDataDirectory(QWidget* parent, DirectorySource* directorySource)
+    : QDialog(parent), source(directorySource), layout(this), list(nullptr)
 {
     layout.setContentsMargins(0, 0, 0, 0);
     layout.setSpacing(0);
@@ -38,7 +34,7 @@ WDataDirectory::WDataDirectory(QWidget* parent, Gui* mainWindow)
 void WDataDirectory::update()
 {
     ZList<ZString> directory;
-    gui->getDirectory(directory);
+    source->getDirectory(directory);
 
     list->clear();
     if (directory.count() > 0) {
@@ -58,5 +54,5 @@ void WDataDirectory::download()
         if (list->item(row)->isSelected())
             selected.append(row);
     hide();
-    gui->fetchDataDir(selected);
+    source->fetchDataDir(selected);
 }

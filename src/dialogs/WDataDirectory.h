@@ -1,12 +1,13 @@
 #pragma once
 // The data directory dialog: one row per block that the Car Computer has
 // stored (or "All Data" when it keeps no directory); Download hands the
-// selected rows back to the main window.
+// selected rows back to the window that asked.
+
+#include "DirectorySource.h"
 
 #include <QDialog>
 #include <QVBoxLayout>
 
-class Gui;
 class QListWidget;
 
 class WDataDirectory : public QDialog
@@ -14,7 +15,7 @@ class WDataDirectory : public QDialog
     Q_OBJECT
 
 public:
-    WDataDirectory(QWidget* parent, Gui* gui);
+    WDataDirectory(QWidget* parent, DirectorySource* source);
 
     QListWidget* rows() const { return list; }
 
@@ -22,11 +23,11 @@ public slots:
     // Refills the rows from the Car Computer's directory. (It hides
     // QWidget::update(); a repaint has to name QWidget::update explicitly.)
     void update();
-    // Hands the selected rows, in ascending order, to the main window.
+    // Hands the selected rows, in ascending order, to the source.
     void download();
 
 private:
-    Gui* gui;
+    DirectorySource* source;
     QVBoxLayout layout;
     QListWidget* list;
 };

@@ -58,3 +58,13 @@ QString WManual::guideText()
         return QString();
     return QString::fromUtf8(guide.readAll());
 }
+
+void WManual::showFor(QWidget* parent)
+{
+    WManual* guide = parent->findChild<WManual*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!guide)
+        guide = new WManual(parent);
+    guide->show();
+    guide->raise();
+    guide->activateWindow();
+}

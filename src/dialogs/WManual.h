@@ -14,6 +14,10 @@ class WManual : public QDialog
 public:
     explicit WManual(QWidget* parent = nullptr);
 
+    // Shows `parent`'s one guide window, made on first use and shown again
+    // where the user left it.
+    static void showFor(QWidget* parent);
+
     QTextBrowser* browser() const { return view; }
 
     // The guide's Markdown, as compiled into the program.

@@ -62,15 +62,15 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
     }
 
     for (int c = 0; c < channelCount; ++c)
-        EXPECT_STREQ(gui->graph(c)->yAxisTexts().title.cStr(), channelNames[c]);
-    EXPECT_TRUE(gui->log()->isReadOnly());
-    EXPECT_EQ(gui->log()->height(), 60);
+        EXPECT_STREQ(graph(c)->yAxisTexts().title.cStr(), channelNames[c]);
+    EXPECT_TRUE(logView()->isReadOnly());
+    EXPECT_EQ(logView()->height(), 60);
     EXPECT_TRUE(button("LiveData")->isEnabled());
     EXPECT_TRUE(button("FetchData")->isEnabled());
     EXPECT_FALSE(button("Stop")->isEnabled());
     EXPECT_TRUE(button("Save")->isEnabled());
     EXPECT_TRUE(button("SetTime")->isEnabled());
-    EXPECT_TRUE(gui->pollRunning());
+    EXPECT_TRUE(gui->portSession().polling());
     EXPECT_EQ(openingOut, "Opening: " + sim->devicePath() + "\n");
     EXPECT_EQ(openingErr, "");
 }
@@ -116,7 +116,7 @@ TEST_F(MainWindow, SetTimeGivesUpWhenTheCarComputerDoesNotAcknowledge)
     EXPECT_LT(clock.elapsed(), 5000) << "one missing acknowledgement ends it";
     EXPECT_EQ(sim->received(), Bytes{'t'});
     EXPECT_EQ(err(), "Error: The Car Computer did not acknowledge the clock setting\n");
-    EXPECT_FALSE(gui->exchangeRunning());
+    EXPECT_EQ(gui->portSession().holder(), PortSession::Use::None);
 }
 
 TEST_F(MainWindow, AboutShowsTheProgramAndItsVersion)
@@ -203,7 +203,7 @@ TEST_F(MissingDevice, TheWindowStillWorksAndSaysSoOnce)
 {
     EXPECT_EQ(openingOut, "Opening: /nonexistent/ttyUSB9\n");
     EXPECT_EQ(openingErr, "Error: Unable to open serial port: /nonexistent/ttyUSB9\n");
-    EXPECT_FALSE(gui->pollRunning());
+    EXPECT_FALSE(gui->portSession().polling());
     bool statusSaysSo = false;
     for (QLabel* label : gui->statusBar()->findChildren<QLabel*>())
         statusSaysSo |= label->text().contains("Unable to open serial port: /nonexistent/ttyUSB9");
@@ -214,8 +214,8 @@ TEST_F(MissingDevice, TheWindowStillWorksAndSaysSoOnce)
     EXPECT_TRUE(button("Stop")->isEnabled());
     button("SetTime")->click();
     button("FetchData")->click();
-    EXPECT_EQ(gui->dialog()->rows()->count(), 1);
-    EXPECT_EQ(gui->dialog()->rows()->item(0)->text(), "All Data");
+    EXPECT_EQ(directoryDialog()->rows()->count(), 1);
+    EXPECT_EQ(directoryDialog()->rows()->item(0)->text(), "All Data");
     EXPECT_EQ(err(), "Error: The Car Computer did not acknowledge the clock setting\n");
 }
 

@@ -13,7 +13,7 @@ protected:
         options.blocks = 5;
         options.recordsPerBlock = 3;
         startWith(options);
-        dialog = gui->dialog();
+        dialog = directoryDialog();
         gui->fetchData();
         out();
     }

@@ -23,6 +23,20 @@ Bytes infoReply(std::uint16_t dirNumber, std::uint16_t dirPos, std::int32_t data
     return concat({le16(dirNumber), le16(dirPos), le32(dataPos)});
 }
 
+// A directory entry off the wire: a block logged 2008-03-07 09:05:02 at `position`.
+Bytes directoryEntry(std::int32_t position, std::uint8_t magic2 = 0x41)
+{
+    return concat({{0x41, magic2, 0x02, 0x05, 0x09, 0x07, 0x03, 0x08}, le32(position)});
+}
+
+// Whether a kept record is the one stored: its calendar bytes, decoded.
+bool sameStamp(const Data& kept, const carsim::DataBytes& stored)
+{
+    const carsim::Stamp s = carsim::recordStamp(stored);
+    return kept.sec() == s.second && kept.min() == s.minute && kept.hour() == s.hour && kept.day() == s.day &&
+           1900 + kept.year() == s.year;
+}
+
 
 } // namespace
 
@@ -34,18 +48,18 @@ protected:
     {
         button("FetchData")->click();
         QStringList rows;
-        for (int i = 0; i < gui->dialog()->rows()->count(); ++i)
-            rows << gui->dialog()->rows()->item(i)->text();
+        for (int i = 0; i < directoryDialog()->rows()->count(); ++i)
+            rows << directoryDialog()->rows()->item(i)->text();
         return rows;
     }
 
     void downloadRows(std::initializer_list<int> rows)
     {
         for (int row : rows)
-            gui->dialog()->rows()->item(row)->setSelected(true);
+            directoryDialog()->rows()->item(row)->setSelected(true);
         sim->clearReceived();
         out();
-        QTest::mousePress(dialogButton(gui->dialog(), "Download"), Qt::LeftButton);
+        QTest::mousePress(dialogButton(directoryDialog(), "Download"), Qt::LeftButton);
     }
 };
 
@@ -57,8 +71,8 @@ TEST_F(Download, TheDialogListsTheDirectoryReadFromTheCarComputer)
     ASSERT_EQ(info.dataPos, 300);
 
     const QStringList rows = openDialog();
-    EXPECT_TRUE(gui->dialog()->isVisible());
-    EXPECT_FALSE(gui->pollRunning()) << "the download reads records itself";
+    EXPECT_TRUE(directoryDialog()->isVisible());
+    EXPECT_FALSE(gui->portSession().polling()) << "the download reads records itself";
     EXPECT_EQ(out(), "FetchData\nGetDirectory\nGetInfo\nInfo: DirNumber: 64, DirPos: 3, DataPos: 300\n"
                      "Read from: 3 Num: 64\n");
     EXPECT_EQ(sim->received(), concat({{'i', 'd'}, le32(3), le16(64), repeated('n', 64)}));
@@ -82,13 +96,13 @@ TEST_F(Download, ChosenBlocksArePulledRecordByRecordIntoTheList)
 
     EXPECT_EQ(out(), "Selected\nFetchDataDir: 2\nFetch: Start: 0 Num: 100\nFetch: Start: 200 Num: 100\n");
     EXPECT_EQ(sim->received(), concat({dataTransfer(0, 100), dataTransfer(200, 100)}));
-    EXPECT_FALSE(gui->dialog()->isVisible());
-    ASSERT_EQ(gui->receivedRecords().count(), 200);
+    EXPECT_FALSE(directoryDialog()->isVisible());
+    ASSERT_EQ(gui->contents().records.count(), 200);
 
     // The records are the ones stored, in order.
     const carsim::Store store = sim->store();
     ZListPos pos;
-    const ZList<Data>& records = gui->receivedRecords();
+    const ZList<Data>& records = gui->contents().records;
     records.start(pos);
     for (int i : {0, 99, 200, 299}) {
         pos = records.posAt(i < 200 ? i : i - 100);
@@ -97,8 +111,8 @@ TEST_F(Download, ChosenBlocksArePulledRecordByRecordIntoTheList)
         EXPECT_EQ(records.get(pos).min(), stamp.minute) << i;
         EXPECT_EQ(1900 + records.get(pos).year(), stamp.year) << i;
     }
-    EXPECT_EQ(gui->bytesWaiting(), 0) << "the extra 'n' brings no record";
-    EXPECT_FALSE(gui->pollRunning());
+    EXPECT_EQ(gui->portSession().bytesWaiting(), 0) << "the extra 'n' brings no record";
+    EXPECT_FALSE(gui->portSession().polling());
     EXPECT_TRUE(gui->statusBar()->currentMessage().contains("200 records"));
 }
 
@@ -127,7 +141,7 @@ TEST_F(Download, WithoutDirectoryAllDataReadsTheWholeStore)
         const Bytes expected = dataTransfer(c.start, 2048);
         ASSERT_TRUE(sim->waitForReceived(expected.size(), 2000));
         EXPECT_EQ(sim->received(), expected);
-        EXPECT_EQ(gui->receivedRecords().count(), 300);
+        EXPECT_EQ(gui->contents().records.count(), 300);
         const std::string errors = err();
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2048 - 300);
         EXPECT_EQ(errors.rfind("Error in packet received: Num: 34 Magic: ffff\n", 0), 0u);
@@ -166,13 +180,13 @@ TEST_F(Download, AnUnpluggedCarComputerEndsTheBlockAtOnceAndKeepsWhatArrived)
     downloadRows({0, 1});
     EXPECT_LT(clock.elapsed(), 8000) << "the window must not wait out a time-out per record";
 
-    EXPECT_EQ(gui->receivedRecords().count(), 30);
+    EXPECT_EQ(gui->contents().records.count(), 30);
     const std::string errors = err();
     EXPECT_NE(errors.find("Error: No answer from the Car Computer: giving up block 1 after 30 of 100 records\n"),
               std::string::npos)
         << errors;
     EXPECT_NE(out().find("Return: -1\n"), std::string::npos);
-    EXPECT_FALSE(gui->exchangeRunning());
+    EXPECT_EQ(gui->portSession().holder(), PortSession::Use::None);
 }
 
 TEST_F(Download, ASilentCarComputerCostsOneTimeOutPerBlockNotOnePerRecord)
@@ -184,7 +198,7 @@ TEST_F(Download, ASilentCarComputerCostsOneTimeOutPerBlockNotOnePerRecord)
     err();
 
     downloadRows({0});
-    EXPECT_EQ(gui->receivedRecords().count(), 10);
+    EXPECT_EQ(gui->contents().records.count(), 10);
     EXPECT_NE(err().find("giving up block 1 after 10 of 100 records"), std::string::npos);
     EXPECT_NE(out().find("Return: 0\n"), std::string::npos);
 }
@@ -195,7 +209,7 @@ TEST_F(Download, ButtonsPressedDuringADownloadNeverPutBytesBetweenItsOwn)
     // Half-way through the block the user presses everything that talks to the Car Computer.
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (gui->receivedRecords().count() < 40)
+        if (gui->contents().records.count() < 40)
             return;
         presser.stop();
         gui->liveData();
@@ -209,8 +223,8 @@ TEST_F(Download, ButtonsPressedDuringADownloadNeverPutBytesBetweenItsOwn)
 
     downloadRows({0});
     EXPECT_EQ(sim->received(), dataTransfer(0, 100));
-    EXPECT_EQ(gui->receivedRecords().count(), 100);
-    EXPECT_FALSE(gui->isLive());
+    EXPECT_EQ(gui->contents().records.count(), 100);
+    EXPECT_FALSE(gui->contents().liveMode);
 }
 
 TEST_F(Download, StopDuringADownloadEndsItCleanly)
@@ -218,7 +232,7 @@ TEST_F(Download, StopDuringADownloadEndsItCleanly)
     openDialog();
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (gui->receivedRecords().count() >= 20) {
+        if (gui->contents().records.count() >= 20) {
             presser.stop();
             button("Stop")->click();
         }
@@ -227,7 +241,7 @@ TEST_F(Download, StopDuringADownloadEndsItCleanly)
     EXPECT_FALSE(button("Stop")->isEnabled());
 
     downloadRows({0, 1});
-    const int taken = gui->receivedRecords().count();
+    const int taken = gui->contents().records.count();
     EXPECT_GE(taken, 20);
     EXPECT_LT(taken, 100);
 
@@ -236,9 +250,98 @@ TEST_F(Download, StopDuringADownloadEndsItCleanly)
     const auto requests = std::count(sent.begin() + 7, sent.end(), std::uint8_t('n'));
     EXPECT_EQ(requests, taken);
     waitUntil([] { return false; }, 200);
-    EXPECT_EQ(gui->bytesWaiting(), 0) << "no record is left on the line";
+    EXPECT_EQ(gui->portSession().bytesWaiting(), 0) << "no record is left on the line";
     EXPECT_TRUE(button("LiveData")->isEnabled());
     EXPECT_TRUE(button("FetchData")->isEnabled());
     EXPECT_FALSE(button("Stop")->isEnabled());
-    EXPECT_FALSE(gui->exchangeRunning());
+    EXPECT_EQ(gui->portSession().holder(), PortSession::Use::None);
+}
+
+TEST_F(Download, AWrongDirectoryMagicEndsTheReadAndTheEntriesBeforeItStayListed)
+{
+    sim->setAnswering(false);
+    putOnLine(concat({infoReply(64, 3, 300), {0x06}, directoryEntry(0), directoryEntry(100),
+                      directoryEntry(200, 0x42), directoryEntry(300)}));
+    err();
+    EXPECT_EQ(openDialog(), (QStringList{"2008-03-07 09:05:02 0", "2008-03-07 09:05:02 100"}));
+    EXPECT_EQ(err(), "Error in directory received: 4241\n");
+    sim->waitForReceived(11, 2000);
+    EXPECT_EQ(sim->received(), concat({{'i', 'd'}, le32(3), le16(64), repeated('n', 3)})) << "no 'n' after it";
+}
+
+TEST_F(Download, DamagedRecordsInABlockAreReportedAndLeftOutAndEveryOneIsAnsweredWithN)
+{
+    openDialog();
+    carsim::Faults faults;
+    faults.wrongMagicEvery = 7;    // records 7, 14 ... 98 of the block
+    faults.shortRecordEvery = 60;  // record 60, cut to 20 bytes: its read waits out the time-out
+    sim->setFaults(faults);
+    err();
+    downloadRows({0});
+
+    EXPECT_EQ(sim->received(), dataTransfer(0, 100));
+    const std::string errors = err();
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 15) << errors;
+    EXPECT_EQ(errors.rfind("Error in packet received: Num: 34 Magic: 4241\n", 0), 0u) << errors;
+    EXPECT_NE(errors.find("Error in packet received: Num: 20 Magic: 4141\n"), std::string::npos) << errors;
+
+    // The records kept are the whole ones, each in its place.
+    const carsim::Store store = sim->store();
+    const ZList<Data>& records = gui->contents().records;
+    ASSERT_EQ(records.count(), 85);
+    int kept = 0;
+    for (int k = 1; k <= 100; ++k) {
+        if (k % 7 != 0 && k != 60) {
+            EXPECT_TRUE(sameStamp(records[kept++], store.records[std::size_t(k - 1)])) << k;
+        }
+    }
+}
+
+class OlderTransfer : public Download
+{
+protected:
+    void SetUp() override
+    {
+        carsim::Options options = quietCarComputer();
+        options.blocks = 1;
+        options.recordsPerBlock = 6;
+        options.positions = 7;
+        startWith(options);
+    }
+};
+
+TEST_F(OlderTransfer, ThePollTakesItsRecordsWithOneNEachAfterTheRecordsAlreadyHeld)
+{
+    sim->setAnswering(false);
+    gui->liveData();
+    // Two records, and the start of a third that the live run leaves unfinished.
+    const Bytes third = bytesOf(rawRecord({2009, 1, 1, 0, 0, 3}));
+    putOnLine(concat({bytesOf(rawRecord({2009, 1, 1, 0, 0, 1})), bytesOf(rawRecord({2009, 1, 1, 0, 0, 2})),
+                      Bytes(third.begin(), third.begin() + 20)}));
+    gui->doData();
+    ASSERT_EQ(gui->contents().records.count(), 2);
+    sim->setAnswering(true);
+    sim->clearReceived();
+    out();
+    err();
+
+    gui->fetchDataOld();
+    EXPECT_EQ(out(), "FetchData\n");
+    EXPECT_FALSE(button("LiveData")->isEnabled()) << "as LiveData left it";
+    EXPECT_FALSE(button("FetchData")->isEnabled());
+    EXPECT_TRUE(button("Stop")->isEnabled());
+    EXPECT_EQ(gui->contents().sampleIndex, 0) << "the graphs start afresh";
+    // The whole store but one position, oldest first: six records.
+    ASSERT_TRUE(waitUntil([&] { return gui->contents().records.count() == 2 + 6; }));
+    waitUntil([] { return false; }, 300);
+
+    const int taken = gui->contents().records.count() - 2;
+    EXPECT_EQ(taken, 6);
+    EXPECT_EQ(sim->dataRecordsSent(), 6);
+    EXPECT_EQ(gui->contents().sampleIndex, taken);
+    EXPECT_EQ(sim->received(), concat({{'d', 'n'}, repeated('n', taken)}));
+    EXPECT_EQ(gui->contents().records[0].sec(), 1) << "the records held before stay";
+    EXPECT_EQ(gui->contents().records[1].sec(), 2);
+    EXPECT_TRUE(sameStamp(gui->contents().records[2], sim->store().records[0]));
+    EXPECT_EQ(err(), "") << "the live run's unfinished bytes went with it";
 }

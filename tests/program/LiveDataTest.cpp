@@ -27,16 +27,16 @@ TEST_F(MainWindow, LiveDataStartsTheStreamAndEveryRecordReachesGraphsLogAndList)
     putOnLine(concat({recordAt(30, exampleReading()), recordAt(35, exampleReading())}));
     ASSERT_TRUE(waitForRecords(2));
 
-    EXPECT_EQ(gui->currentSampleIndex(), 2);
-    EXPECT_FLOAT_EQ(gui->window(Throttle)[0], 12.0f);
-    EXPECT_FLOAT_EQ(gui->window(Voltage)[1], 12.34f);
-    EXPECT_FLOAT_EQ(gui->window(Time)[0], 0.0f);
-    EXPECT_FLOAT_EQ(gui->window(Time)[1], 5.0f);
+    EXPECT_EQ(gui->contents().sampleIndex, 2);
+    EXPECT_FLOAT_EQ(gui->contents().values[Throttle][0], 12.0f);
+    EXPECT_FLOAT_EQ(gui->contents().values[Voltage][1], 12.34f);
+    EXPECT_FLOAT_EQ(gui->contents().values[Time][0], 0.0f);
+    EXPECT_FLOAT_EQ(gui->contents().values[Time][1], 5.0f);
     std::vector<float> shown;
-    gui->graph(Voltage)->getData(shown);
-    EXPECT_EQ(shown, gui->window(Voltage));
+    graph(Voltage)->getData(shown);
+    EXPECT_EQ(shown, gui->contents().values[Voltage]);
 
-    EXPECT_EQ(gui->log()->toPlainText().toStdString(),
+    EXPECT_EQ(logView()->toPlainText().toStdString(),
               "2008-12-31 23:59:30 12.00 150.00 45.67 12.34 1.50 10.00 20.50 87.00 22.50\n"
               "2008-12-31 23:59:35 12.00 150.00 45.67 12.34 1.50 10.00 20.50 87.00 22.50");
     EXPECT_EQ(sim->received(), Bytes{'c'}) << "no 'n' is sent in live mode";
@@ -51,10 +51,10 @@ TEST_F(MainWindow, TimeCountsFromTheFirstRecordOfTheRunEvenAfterLiveDataAgain)
 
     button("Stop")->click();
     button("LiveData")->click();
-    EXPECT_EQ(gui->receivedRecords().count(), 0) << "LiveData starts a new list";
+    EXPECT_EQ(gui->contents().records.count(), 0) << "LiveData starts a new list";
     putOnLine(recordAt(25));
     ASSERT_TRUE(waitForRecords(1));
-    EXPECT_FLOAT_EQ(gui->window(Time)[0], 15.0f);
+    EXPECT_FLOAT_EQ(gui->contents().values[Time][0], 15.0f);
 }
 
 TEST_F(MainWindow, APollTakesEveryWholeRecordWaitingAndAPartOneWaitsForItsRest)
@@ -72,14 +72,14 @@ TEST_F(MainWindow, APollTakesEveryWholeRecordWaitingAndAPartOneWaitsForItsRest)
     putOnLine(concat({burst, Bytes(last.begin(), last.begin() + 33)}));
 
     gui->doData();
-    EXPECT_EQ(gui->receivedRecords().count(), 14) << "one tick keeps up with a second of the line";
+    EXPECT_EQ(gui->contents().records.count(), 14) << "one tick keeps up with a second of the line";
     gui->doData();
-    EXPECT_EQ(gui->receivedRecords().count(), 14) << "33 bytes are not a record yet";
+    EXPECT_EQ(gui->contents().records.count(), 14) << "33 bytes are not a record yet";
 
     putOnLine(Bytes(last.begin() + 33, last.end()));
     gui->doData();
-    EXPECT_EQ(gui->receivedRecords().count(), 15);
-    EXPECT_FLOAT_EQ(gui->window(Time)[14], 20.0f);
+    EXPECT_EQ(gui->contents().records.count(), 15);
+    EXPECT_FLOAT_EQ(gui->contents().values[Time][14], 20.0f);
 }
 
 TEST_F(MainWindow, ABrokenRecordIsReportedAndLeftOutAndTheNextOneIsTaken)
@@ -102,11 +102,11 @@ TEST_F(MainWindow, ABrokenRecordIsReportedAndLeftOutAndTheNextOneIsTaken)
 
     EXPECT_EQ(err(), "Error in packet received: Num: 34 Magic: 4241\n"
                      "Error in packet received: Num: 20 Magic: 4141\n");
-    EXPECT_EQ(gui->receivedRecords().count(), 2);
-    EXPECT_EQ(gui->currentSampleIndex(), 2);
-    EXPECT_FLOAT_EQ(gui->window(Speed)[1], 10.0f) << "the record after the broken ones";
-    EXPECT_FLOAT_EQ(gui->window(Time)[1], 3.0f);
-    EXPECT_EQ(gui->log()->blockCount(), 2);
+    EXPECT_EQ(gui->contents().records.count(), 2);
+    EXPECT_EQ(gui->contents().sampleIndex, 2);
+    EXPECT_FLOAT_EQ(gui->contents().values[Speed][1], 10.0f) << "the record after the broken ones";
+    EXPECT_FLOAT_EQ(gui->contents().values[Time][1], 3.0f);
+    EXPECT_EQ(logView()->blockCount(), 2);
 }
 
 TEST_F(MainWindow, FullWindowsSlideByOneSample)
@@ -124,12 +124,12 @@ TEST_F(MainWindow, FullWindowsSlideByOneSample)
     sim->sendRaw(stream);
     ASSERT_TRUE(waitForRecords(2049, 30000));
 
-    EXPECT_EQ(gui->currentSampleIndex(), 2048);
-    const std::vector<float>& speed = gui->window(Speed);
+    EXPECT_EQ(gui->contents().sampleIndex, 2048);
+    const std::vector<float>& speed = gui->contents().values[Speed];
     ASSERT_EQ(speed.size(), 2048u);
     EXPECT_FLOAT_EQ(speed[0], 0.01f) << "position 0 holds what was sample 2";
     EXPECT_FLOAT_EQ(speed[2047], 20.48f) << "the newest sample is last";
-    EXPECT_EQ(gui->receivedRecords().count(), 2049) << "the list keeps every record";
+    EXPECT_EQ(gui->contents().records.count(), 2049) << "the list keeps every record";
 }
 
 TEST_F(MainWindow, StopSendsRButThePollStillTakesLateRecords)
@@ -146,7 +146,7 @@ TEST_F(MainWindow, StopSendsRButThePollStillTakesLateRecords)
     EXPECT_TRUE(button("LiveData")->isEnabled());
     EXPECT_TRUE(button("FetchData")->isEnabled());
     EXPECT_FALSE(button("Stop")->isEnabled());
-    EXPECT_TRUE(gui->pollRunning());
+    EXPECT_TRUE(gui->portSession().polling());
 
     sim->sendRaw(recordAt(40));
     ASSERT_TRUE(waitForRecords(1));
@@ -175,9 +175,9 @@ TEST_F(MainWindow, TheLogKeepsTheNewestLinesButTheListKeepsEveryRecord)
     sim->sendRaw(stream);
     ASSERT_TRUE(waitForRecords(total, 60000));
 
-    EXPECT_EQ(gui->log()->blockCount(), Gui::logViewLines);
-    EXPECT_TRUE(gui->log()->toPlainText().endsWith("2009-01-01 02:47:04 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00"));
-    EXPECT_EQ(gui->receivedRecords().count(), total);
+    EXPECT_EQ(logView()->blockCount(), Gui::logViewLines);
+    EXPECT_TRUE(logView()->toPlainText().endsWith("2009-01-01 02:47:04 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00"));
+    EXPECT_EQ(gui->contents().records.count(), total);
 }
 
 TEST_F(MainWindow, NoCommandStartsBetweenTwoRecordsOfAPollTick)
@@ -203,8 +203,28 @@ TEST_F(MainWindow, NoCommandStartsBetweenTwoRecordsOfAPollTick)
     QCoreApplication::postEvent(fetch, new QMouseEvent(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
                                                        Qt::NoButton, Qt::NoModifier));
     gui->doData();
-    EXPECT_EQ(gui->receivedRecords().count(), 5);
+    EXPECT_EQ(gui->contents().records.count(), 5);
     EXPECT_EQ(out(), "");
     waitUntil([] { return false; }, 100);
     EXPECT_TRUE(sim->received().empty()) << "nothing was sent between the records";
+}
+
+TEST_F(MainWindow, EveryLiveDataStartsWithNothingLeftOfTheRunBefore)
+{
+    sim->setAnswering(false);
+    gui->liveData();
+    const Bytes cut = recordAt(2);
+    putOnLine(concat({recordAt(1), Bytes(cut.begin(), cut.begin() + 20)}));
+    gui->doData();
+    ASSERT_EQ(gui->contents().records.count(), 1);
+
+    button("Stop")->click();
+    button("LiveData")->click();
+    err();
+    putOnLine(recordAt(3));
+    ASSERT_TRUE(waitForRecords(1));
+    waitUntil([] { return false; }, 200);
+    EXPECT_EQ(err(), "") << "the unfinished record went with its run";
+    EXPECT_EQ(gui->contents().records.count(), 1);
+    EXPECT_FLOAT_EQ(gui->contents().values[Time][0], 2.0f);
 }

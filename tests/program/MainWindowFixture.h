@@ -6,11 +6,13 @@
 #include "Gui.h"
 #include "TestRecords.h"
 #include "WDataDirectory.h"
+#include "ZGraph.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
@@ -161,9 +163,14 @@ protected:
         return nullptr;
     }
 
+    // The window's parts, found as a user finds them.
+    ZGraph* graph(int channel) const { return gui->findChildren<ZGraph*>().value(channel); }
+    QPlainTextEdit* logView() const { return gui->findChild<QPlainTextEdit*>(); }
+    WDataDirectory* directoryDialog() const { return gui->findChild<WDataDirectory*>(); }
+
     bool waitForRecords(int count, int timeoutMs = 5000)
     {
-        return waitUntil([&] { return gui->receivedRecords().count() >= count; }, timeoutMs);
+        return waitUntil([&] { return gui->contents().records.count() >= count; }, timeoutMs);
     }
 
     // Puts bytes on the line and waits, without running the event loop (so
@@ -179,7 +186,7 @@ protected:
         ASSERT_GE(pendingBytes(), int(bytes.size()));
     }
 
-    int pendingBytes() const { return gui->bytesWaiting(); }
+    int pendingBytes() const { return gui->portSession().bytesWaiting(); }
 
     std::unique_ptr<carsim::CarSimulator> sim;
     std::unique_ptr<Gui> gui;

@@ -1,4 +1,5 @@
-// The USB adapter pulled and put back: TralixGui carries on without a restart.
+// The USB adapter pulled and put back: what the window shows of it and what it
+// keeps. The cycle itself is the port session's (tests/carlink/PortSessionTest).
 #include "MainWindowFixture.h"
 
 #include <QFile>
@@ -17,6 +18,8 @@ protected:
         // Opened by its stable name, as a user names an adapter.
         gui.reset();
         openWindow(link);
+        sim->setAnswering(false);
+        gui->liveData();
     }
 
     bool statusSays(const char* text) const
@@ -27,57 +30,61 @@ protected:
         return false;
     }
 
+    static Bytes recordAt(int second) { return bytesOf(rawRecord({2009, 1, 1, 0, 0, second})); }
+
     std::string link;
 };
 
-TEST_F(Replug, ALostPortIsSaidOnceTriedAgainAndPollingResumesInItsMode)
+TEST_F(Replug, TheWindowShowsTheLossKeepsWhatArrivedAndTakesRecordsAgainOnceThePortIsBack)
 {
-    sim->setAnswering(false);
-    gui->liveData();
-    const Bytes first = concat({bytesOf(rawRecord({2009, 1, 1, 0, 0, 1})), bytesOf(rawRecord({2009, 1, 1, 0, 0, 2}))});
-    sim->sendRaw(first);
+    sim->sendRaw(concat({recordAt(1), recordAt(2)}));
     ASSERT_TRUE(waitForRecords(2));
-    out();
     err();
-
     carsim::Faults faults;
     faults.reopenAfterMs = 2500;
     sim->setFaults(faults);
     sim->unplug();
     sim->clearReceived();
 
-    ASSERT_TRUE(waitUntil([&] { return gui->portIsLost(); }, 2000)) << "the hang-up was not noticed";
+    ASSERT_TRUE(waitUntil([&] { return gui->portSession().isLost(); }, 2000)) << "the hang-up was not noticed";
     EXPECT_TRUE(statusSays("Lost serial port"));
-    EXPECT_FALSE(gui->pollRunning());
-    // Pressing buttons meanwhile does no harm.
-    button("Stop")->click();
-    gui->liveData();
-
-    ASSERT_TRUE(waitUntil([&] { return !gui->portIsLost(); }, 8000)) << "the port did not come back";
-    EXPECT_EQ(err(), "Error: Lost the serial port: " + link + "\n") << "said once, tried quietly";
-    EXPECT_NE(out().find("Opening: " + link + "\n"), std::string::npos);
-    EXPECT_TRUE(gui->pollRunning());
-    EXPECT_TRUE(gui->isLive());
-    EXPECT_TRUE(statusSays("4800 baud"));
-
-    ASSERT_TRUE(sim->waitForReceived(1, 2000));
-    EXPECT_EQ(sim->received().back(), 'c') << "the stream is asked for again";
-    sim->setAnswering(false);
-    sim->sendRaw(bytesOf(rawRecord({2009, 1, 1, 0, 0, 3})));
-    ASSERT_TRUE(waitForRecords(1)) << "records flow again";  // LiveData above started a new list
-}
-
-TEST_F(Replug, RecordsReceivedBeforeTheLossAreKept)
-{
-    sim->setAnswering(false);
-    button("LiveData")->click();
-    sim->sendRaw(concat({bytesOf(rawRecord({2009, 1, 1, 0, 0, 1})), bytesOf(rawRecord({2009, 1, 1, 0, 0, 2}))}));
-    ASSERT_TRUE(waitForRecords(2));
-    sim->unplug();
-    ASSERT_TRUE(waitUntil([&] { return gui->portIsLost(); }, 2000));
-    EXPECT_EQ(gui->receivedRecords().count(), 2);
+    EXPECT_EQ(gui->contents().records.count(), 2);
     button("Save")->click();
     QFile csv("cardata.csv");
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     EXPECT_EQ(csv.readAll().count('\n'), 2);
+    // Pressing buttons meanwhile does no harm.
+    button("Stop")->click();
+    gui->liveData();
+    EXPECT_FALSE(gui->portSession().polling()) << "no poll on a lost port";
+    out();
+
+    ASSERT_TRUE(waitUntil([&] { return !gui->portSession().isLost(); }, 8000)) << "the port did not come back";
+    EXPECT_EQ(err(), "Error: Lost the serial port: " + link + "\n") << "said once, tried quietly";
+    EXPECT_EQ(out(), "Opening: " + link + "\n");
+    EXPECT_TRUE(statusSays("4800 baud"));
+    EXPECT_EQ(gui->statusBar()->currentMessage(), "The serial port is back");
+    EXPECT_TRUE(gui->portSession().polling());
+    EXPECT_EQ(gui->contents().liveMode, 1);
+    ASSERT_TRUE(sim->waitForReceived(1, 2000));
+    EXPECT_EQ(sim->received().back(), 'c') << "the stream is asked for again";
+    sim->sendRaw(recordAt(3));
+    ASSERT_TRUE(waitForRecords(1)) << "records flow again";  // LiveData above started a new list
+}
+
+TEST_F(Replug, AWholeRecordThatWaitedForWhatFollowsIsKeptWhenTheLineCloses)
+{
+    Bytes last = recordAt(2);
+    last.back() = 0x41;  // its last byte could open the next record
+    putOnLine(concat({recordAt(1), last}));
+    gui->doData();
+    ASSERT_EQ(gui->contents().records.count(), 1) << "the second waits to see what follows it";
+
+    sim->unplug();
+    err();
+    gui->doData();
+    EXPECT_TRUE(gui->portSession().isLost());
+    ASSERT_EQ(gui->contents().records.count(), 2);
+    EXPECT_EQ(gui->contents().records[1].sec(), 2);
+    EXPECT_EQ(err(), "Error: Lost the serial port: " + link + "\n");
 }

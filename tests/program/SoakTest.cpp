@@ -286,7 +286,7 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
     int nextTrailAt = trailStep;
     QObject::connect(&beat, &QTimer::timeout, [&] {
         longestGapMs = std::max(longestGapMs, sinceBeat.restart());
-        const int accepted = gui->receivedRecords().count();
+        const int accepted = gui->contents().records.count();
         if (accepted >= nextTrailAt) {
             char point[48];
             std::snprintf(point, sizeof point, "%s%d: %.1f", memoryTrail.empty() ? "" : ", ", accepted,
@@ -304,7 +304,7 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
         }
         // Done once the Car Computer has said all it will and the window, its port
         // open, has taken everything whole that waits for it.
-        const int waiting = gui->bytesWaiting();
+        const int waiting = gui->portSession().bytesWaiting();
         finished = sim->liveRecordsSent() >= records && sim->isIdle() && sinceChange.elapsed() > 1000 &&
                    waiting >= 0 && waiting < carlink::dataRecordSize;
         if (finished || runTime.elapsed() > deadlineMs)
@@ -322,7 +322,7 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
 
     button("Stop")->click();
     waitUntil([] { return false; }, 300);
-    const int accepted = gui->receivedRecords().count();
+    const int accepted = gui->contents().records.count();
     button("Save")->click();
     const std::string consoleOut = out();
     const std::string consoleErr = err();
@@ -350,7 +350,7 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
     long keptThoughLost = 0;
     std::unordered_map<std::uint32_t, int> keptCount;
     std::vector<const Data*> kept;
-    const ZList<Data>& list = gui->receivedRecords();
+    const ZList<Data>& list = gui->contents().records;
     ZListPos pos;
     std::int64_t previous = -1;
     for (list.start(pos); !list.isEnd(pos); list.next(pos)) {
@@ -463,7 +463,7 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
     // ---- the verdict ----
     EXPECT_TRUE(finished) << "the soak did not end within " << deadlineMs / 1000 << " s: "
                           << sim->liveRecordsSent() << " of " << records << " records sent, " << accepted
-                          << " accepted, " << gui->bytesWaiting() << " bytes waiting";
+                          << " accepted, " << gui->portSession().bytesWaiting() << " bytes waiting";
     EXPECT_EQ(long(sent.size()), records);
     EXPECT_GT(wrongMagic, 0) << "the soak must see every fault";
     EXPECT_GT(cutShort, 0);
@@ -483,8 +483,8 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
     EXPECT_EQ(csvWrong.count, 0) << csvWrong.report("lines of cardata.csv unlike their record");
 
     EXPECT_LT(longestGapMs, longestGapAllowedMs) << "the event loop stood still";
-    EXPECT_TRUE(gui->pollRunning());
-    EXPECT_GE(gui->bytesWaiting(), 0) << "the port is open again at the end";
+    EXPECT_TRUE(gui->portSession().polling());
+    EXPECT_GE(gui->portSession().bytesWaiting(), 0) << "the port is open again at the end";
 #ifndef SOAK_UNDER_ASAN
     // AddressSanitizer holds freed memory back on purpose; there the leak checker judges.
     const long allowedKb = memorySlackKb + long(accepted - baselineAt) * bytesPerRecordAllowed / 1024;
