@@ -4,6 +4,7 @@
 #include "CsvExport.h"
 #include "CsvImport.h"
 #include "CsvLineText.h"
+#include "GermanNumbers.h"
 #include "RecordText.h"
 #include "LinkTestSupport.h"
 
@@ -23,39 +24,6 @@
 #include <utility>
 
 namespace {
-
-// A German locale (decimal comma) while it lives; compiled into a scratch
-// folder with localedef when the machine has none.
-class GermanNumbers
-{
-public:
-    GermanNumbers() : previous(std::setlocale(LC_ALL, nullptr))
-    {
-        if (std::setlocale(LC_ALL, "de_DE.UTF-8"))
-            return;
-        char name[] = "/tmp/tralix-locale-XXXXXX";
-        if (!mkdtemp(name))
-            return;
-        folder = name;
-        const std::string command = "localedef -i de_DE -f UTF-8 '" + folder + "/de_DE.utf8' >/dev/null 2>&1";
-        if (std::system(command.c_str()) != 0)
-            return;
-        setenv("LOCPATH", folder.c_str(), 1);
-        std::setlocale(LC_ALL, "de_DE.UTF-8");
-    }
-    ~GermanNumbers()
-    {
-        std::setlocale(LC_ALL, previous.c_str());
-        unsetenv("LOCPATH");
-        if (!folder.empty())
-            std::system(("rm -rf '" + folder + "'").c_str());
-    }
-    bool active() const { return std::string(std::setlocale(LC_NUMERIC, nullptr)).rfind("de_DE", 0) == 0; }
-
-private:
-    std::string previous;
-    std::string folder;
-};
 
 struct Calendar
 {

@@ -1,6 +1,6 @@
 // The texts the axis labels draw.
 #include "AxisLabel.h"
-#include "GermanLocale.h"
+#include "GermanNumbers.h"
 #include "ZGraph.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +54,7 @@ TEST(AxisLabelTexts, EndsAndTitleKeepTheirPlaces)
 
 TEST(AxisLabelTexts, NumbersKeepTheirDecimalPointOnAGermanDesktop)
 {
-    GermanLocale german;
+    GermanNumbers german;
     if (!german.active())
         GTEST_SKIP() << "no German locale could be made on this machine";
     for (const NumberCase& c : numberCases) {
