@@ -1,36 +1,11 @@
 #include "RecordText.h"
 
-#include <clocale>
-#include <locale.h>
+#include "CNumericScope.h"
 
 const char* const channelNames[channelCount] = {
     "Throttle", "MotorSpeed", "Speed", "Voltage", "Current",
     "Charge1", "Charge2", "Battery", "Temperature", "Time",
 };
-
-namespace {
-
-// Formats in the C locale for as long as it lives. QApplication takes the
-// user's locale from the environment at start-up, and a German one would
-// otherwise turn 12.34 into 12,34 and break every reader of cardata.csv.
-class CNumericScope
-{
-public:
-    CNumericScope() : previous(uselocale(cLocale())) {}
-    ~CNumericScope() { uselocale(previous); }
-    CNumericScope(const CNumericScope&) = delete;
-    CNumericScope& operator=(const CNumericScope&) = delete;
-
-private:
-    static locale_t cLocale()
-    {
-        static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-        return c;
-    }
-    locale_t previous;
-};
-
-} // namespace
 
 void liveChannelValues(const Data& record, float seconds, float (&values)[channelCount])
 {
