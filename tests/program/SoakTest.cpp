@@ -9,6 +9,7 @@
 // The figures go to standard output at the end, passed or not.
 #include "CarLink.h"
 #include "CarSimRecords.h"
+#include "CsvExport.h"
 #include "MainWindowFixture.h"
 #include "RecordText.h"
 #include "ZSerial.h"
@@ -93,19 +94,6 @@ carsim::DataBytes wireBytes(const Data& record)
     raw[6] = carsim::toBcd(record.month());
     raw[7] = carsim::toBcd(record.year() - 100);
     return raw;
-}
-
-// cardata.csv counts its seconds from the calendar read as standard time.
-long exportSeconds(const Data& record)
-{
-    struct tm calendar = {};
-    calendar.tm_sec = record.sec();
-    calendar.tm_min = record.min();
-    calendar.tm_hour = record.hour();
-    calendar.tm_mday = record.day();
-    calendar.tm_mon = record.month() - 1;
-    calendar.tm_year = record.year();
-    return long(mktime(&calendar));
 }
 
 const char* departureName(Departure d)
@@ -207,6 +195,32 @@ std::string whoseBytes(const Data& record, const std::vector<SentRecord>& sent,
     return "no record sent matches it";
 }
 
+// What the window did while the Car Computer streamed.
+struct Drive
+{
+    bool finished = false;
+    qint64 streamingMs = 0;
+    qint64 longestGapMs = 0;
+    long baselineKb = -1;
+    int baselineAt = 0;
+    long endKb = -1;
+    std::string memoryTrail;  // resident memory at every tenth of the run
+    int accepted = 0;
+    std::string consoleOut;
+    std::string consoleErr;
+};
+
+// The records sent, set against those the window kept and cardata.csv.
+struct Reconciliation
+{
+    std::vector<SentRecord> sent;  // the live ones, in order
+    long wellFormed = 0, arrived = 0, lostOnLine = 0, wrongMagic = 0, cutShort = 0;
+    long keptThoughLost = 0;
+    std::size_t kept = 0;
+    std::size_t exportedLines = 0;
+    Finding mangled, unknown, malformedKept, changed, twice, outOfOrder, missing, csvWrong;
+};
+
 class Soak : public MainWindow
 {
 protected:
@@ -214,12 +228,7 @@ protected:
     {
         records = int(environmentNumber("TRALIX_SOAK_RECORDS", defaultSoakRecords));
         seed = unsigned(environmentNumber("TRALIX_SOAK_SEED", defaultSoakSeed));
-
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
-        ASSERT_TRUE(workFolder.isValid());
-        previousFolder = QDir::currentPath();
-        QDir::setCurrent(workFolder.path());
+        enterWorkFolder();
 
         carsim::Options options;
         options.pacing = false;
@@ -248,6 +257,10 @@ protected:
         std::fflush(stdout);
     }
 
+    Drive drive();
+    Reconciliation reconcile(const carsim::SendLog& log);
+    void report(const Drive& run, const Reconciliation& found, const carsim::SendLog& log);
+
     void figure(const char* name, const std::string& value)
     {
         char label[64];
@@ -260,10 +273,11 @@ protected:
     std::string figures;
 };
 
-} // namespace
-
-TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
+// LiveData until the Car Computer has sent every record and the window has
+// taken what arrived whole; then Stop and Save.
+Drive Soak::drive()
 {
+    Drive run;
     QElapsedTimer runTime;
     runTime.start();
     const qint64 deadlineMs = 60000 + qint64(records) * 4;
@@ -274,29 +288,23 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
     QTimer beat;
     beat.setInterval(50);
     QElapsedTimer sinceBeat;
-    qint64 longestGapMs = 0;
-    long baselineKb = -1;
-    int baselineAt = 0;
     int lastCount = -1;
     QElapsedTimer sinceChange;
-    bool finished = false;
-    // Resident memory at every tenth of the run, for the figures.
     const int trailStep = std::max(records / 10, 1);
-    std::string memoryTrail;
     int nextTrailAt = trailStep;
     QObject::connect(&beat, &QTimer::timeout, [&] {
-        longestGapMs = std::max(longestGapMs, sinceBeat.restart());
+        run.longestGapMs = std::max(run.longestGapMs, sinceBeat.restart());
         const int accepted = gui->contents().records.count();
         if (accepted >= nextTrailAt) {
             char point[48];
-            std::snprintf(point, sizeof point, "%s%d: %.1f", memoryTrail.empty() ? "" : ", ", accepted,
+            std::snprintf(point, sizeof point, "%s%d: %.1f", run.memoryTrail.empty() ? "" : ", ", accepted,
                           megabytes(residentKilobytes()));
-            memoryTrail += point;
+            run.memoryTrail += point;
             nextTrailAt = (accepted / trailStep + 1) * trailStep;
         }
-        if (baselineKb < 0 && accepted >= std::min(baselineRecords, records / 2)) {
-            baselineKb = residentKilobytes();
-            baselineAt = accepted;
+        if (run.baselineKb < 0 && accepted >= std::min(baselineRecords, records / 2)) {
+            run.baselineKb = residentKilobytes();
+            run.baselineAt = accepted;
         }
         if (accepted != lastCount) {
             lastCount = accepted;
@@ -305,9 +313,9 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
         // Done once the Car Computer has said all it will and the window, its port
         // open, has taken everything whole that waits for it.
         const int waiting = gui->portSession().bytesWaiting();
-        finished = sim->liveRecordsSent() >= records && sim->isIdle() && sinceChange.elapsed() > 1000 &&
-                   waiting >= 0 && waiting < carlink::dataRecordSize;
-        if (finished || runTime.elapsed() > deadlineMs)
+        run.finished = sim->liveRecordsSent() >= records && sim->isIdle() && sinceChange.elapsed() > 1000 &&
+                       waiting >= 0 && waiting < carlink::dataRecordSize;
+        if (run.finished || runTime.elapsed() > deadlineMs)
             loop.quit();
     });
 
@@ -317,37 +325,42 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
     beat.start();
     loop.exec();
     beat.stop();
-    const long endKb = residentKilobytes();
-    const qint64 streamingMs = runTime.elapsed();
+    run.endKb = residentKilobytes();
+    run.streamingMs = runTime.elapsed();
 
     button("Stop")->click();
     waitUntil([] { return false; }, 300);
-    const int accepted = gui->contents().records.count();
+    run.accepted = gui->contents().records.count();
     button("Save")->click();
-    const std::string consoleOut = out();
-    const std::string consoleErr = err();
+    run.consoleOut = out();
+    run.consoleErr = err();
+    EXPECT_TRUE(run.finished) << "the soak did not end within " << deadlineMs / 1000 << " s: "
+                              << sim->liveRecordsSent() << " of " << records << " records sent, " << run.accepted
+                              << " accepted, " << gui->portSession().bytesWaiting() << " bytes waiting";
+    return run;
+}
 
-    // ---- what went out ----
-    const carsim::SendLog log = sim->sendLog();
-    std::vector<SentRecord> sent;
+// Every record kept against the simulator's account of what it sent, and
+// every line of cardata.csv against its record.
+Reconciliation Soak::reconcile(const carsim::SendLog& log)
+{
+    Reconciliation found;
+    std::vector<SentRecord>& sent = found.sent;
     for (const SentRecord& r : log.records)
         if (r.live)
             sent.push_back(r);
     std::unordered_map<std::uint32_t, std::size_t> sentAt;
-    long wellFormed = 0, arrived = 0, lostOnLine = 0, wrongMagic = 0, cutShort = 0;
     for (std::size_t i = 0; i < sent.size(); ++i) {
         const SentRecord& r = sent[i];
         sentAt[r.sequence] = i;
-        wellFormed += r.departure == Departure::WellFormed;
-        arrived += r.arrived();
-        lostOnLine += r.departure == Departure::WellFormed && r.lostOnLine;
-        wrongMagic += r.departure == Departure::WrongMagic;
-        cutShort += r.departure == Departure::CutShort;
+        found.wellFormed += r.departure == Departure::WellFormed;
+        found.arrived += r.arrived();
+        found.lostOnLine += r.departure == Departure::WellFormed && r.lostOnLine;
+        found.wrongMagic += r.departure == Departure::WrongMagic;
+        found.cutShort += r.departure == Departure::CutShort;
     }
 
     // ---- what the window kept ----
-    Finding mangled, unknown, malformedKept, changed, twice, outOfOrder, missing, csvWrong;
-    long keptThoughLost = 0;
     std::unordered_map<std::uint32_t, int> keptCount;
     std::vector<const Data*> kept;
     const ZList<Data>& list = gui->contents().records;
@@ -358,28 +371,31 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
         kept.push_back(&record);
         std::uint32_t sequence;
         if (!carsim::readSequence(record.bytes, sequence)) {
-            mangled.add("record " + std::to_string(kept.size()) + ": " + hex(record.bytes, carsim::dataRecordBytes) +
-                        "\n      " + whoseBytes(record, sent, sentAt));
+            found.mangled.add("record " + std::to_string(kept.size()) + ": " +
+                              hex(record.bytes, carsim::dataRecordBytes) + "\n      " +
+                              whoseBytes(record, sent, sentAt));
             continue;
         }
-        auto found = sentAt.find(sequence);
-        if (found == sentAt.end()) {
-            unknown.add("record " + std::to_string(kept.size()) + " with #" + std::to_string(sequence) + ": " +
-                        hex(record.bytes, carsim::dataRecordBytes) + "\n      " + whoseBytes(record, sent, sentAt));
+        auto at = sentAt.find(sequence);
+        if (at == sentAt.end()) {
+            found.unknown.add("record " + std::to_string(kept.size()) + " with #" + std::to_string(sequence) + ": " +
+                              hex(record.bytes, carsim::dataRecordBytes) + "\n      " +
+                              whoseBytes(record, sent, sentAt));
             continue;
         }
-        const SentRecord& r = sent[found->second];
+        const SentRecord& r = sent[at->second];
         if (r.departure != Departure::WellFormed)
-            malformedKept.add(neighbourhood(sent, sentAt, sequence));
+            found.malformedKept.add(neighbourhood(sent, sentAt, sequence));
         else if (carsim::recordDigest(wireBytes(record).data()) != r.digest)
-            changed.add(neighbourhood(sent, sentAt, sequence) + " kept as " + hex(record.bytes, 34));
+            found.changed.add(neighbourhood(sent, sentAt, sequence) + " kept as " + hex(record.bytes, 34));
         if (++keptCount[sequence] == 2)
-            twice.add(neighbourhood(sent, sentAt, sequence));
+            found.twice.add(neighbourhood(sent, sentAt, sequence));
         if (std::int64_t(sequence) <= previous)
-            outOfOrder.add("#" + std::to_string(sequence) + " after #" + std::to_string(previous));
+            found.outOfOrder.add("#" + std::to_string(sequence) + " after #" + std::to_string(previous));
         previous = std::max<std::int64_t>(previous, sequence);
-        keptThoughLost += r.departure == Departure::WellFormed && r.lostOnLine;
+        found.keptThoughLost += r.departure == Departure::WellFormed && r.lostOnLine;
     }
+    found.kept = kept.size();
     // Missing records come in runs; each is told with the faults just before it.
     for (std::size_t i = 0; i < sent.size();) {
         if (!sent[i].arrived() || keptCount.count(sent[i].sequence)) {
@@ -406,11 +422,11 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
                 text += "; the last unplug " + std::to_string(i - k) + " records before";
                 break;
             }
-        missing.add(text, run);
+        found.missing.add(text, run);
         i = end;
     }
 
-    // ---- what the file says ----
+    // ---- what the file says: the export's own clock counts the first column ----
     QFile csv(workFolder.filePath("cardata.csv"));
     std::vector<std::string> lines;
     if (csv.open(QIODevice::ReadOnly)) {
@@ -419,17 +435,22 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
         while (std::getline(text, line))
             lines.push_back(line + "\n");
     }
-    const long origin = kept.empty() ? 0 : exportSeconds(*kept.front());
+    found.exportedLines = lines.size();
+    const time_t origin = kept.empty() ? 0 : exportSeconds(*kept.front());
     for (std::size_t i = 0; i < kept.size() && i < lines.size(); ++i) {
-        const ZString expected = csvLine(*kept[i], exportSeconds(*kept[i]) - origin);
+        const ZString expected = csvLine(*kept[i], long(exportSeconds(*kept[i]) - origin));
         if (lines[i] != expected.cStr())
-            csvWrong.add("line " + std::to_string(i + 1) + ": " + lines[i] + "      wanted " + expected.cStr());
+            found.csvWrong.add("line " + std::to_string(i + 1) + ": " + lines[i] + "      wanted " + expected.cStr());
     }
+    return found;
+}
 
-    // ---- the console ----
+// The figures, passed or not, then the verdict.
+void Soak::report(const Drive& run, const Reconciliation& found, const carsim::SendLog& log)
+{
     std::map<std::string, int> errorKinds;  // each line up to its first digit
     int errorLines = 0;
-    std::istringstream errText(consoleErr);
+    std::istringstream errText(run.consoleErr);
     for (std::string line; std::getline(errText, line);) {
         ++errorLines;
         ++errorKinds[line.substr(0, line.find_first_of("0123456789"))];
@@ -438,58 +459,65 @@ TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
     for (const auto& [kind, count] : errorKinds)
         errorSummary += "; " + std::to_string(count) + "x \"" + kind + "\"";
 
-    // ---- the figures ----
-    figure("records sent", std::to_string(sent.size()) + " (seed " + std::to_string(seed) + ")");
-    figure("well-formed", std::to_string(wellFormed) + " (" + std::to_string(arrived) + " arrived, " +
-                              std::to_string(lostOnLine) + " lost on the line at a hang-up)");
-    figure("malformed", std::to_string(wrongMagic + cutShort) + " (" + std::to_string(wrongMagic) +
-                            " wrong magic, " + std::to_string(cutShort) + " cut short)");
+    const std::string& out = run.consoleOut;
+    figure("records sent", std::to_string(found.sent.size()) + " (seed " + std::to_string(seed) + ")");
+    figure("well-formed", std::to_string(found.wellFormed) + " (" + std::to_string(found.arrived) + " arrived, " +
+                              std::to_string(found.lostOnLine) + " lost on the line at a hang-up)");
+    figure("malformed", std::to_string(found.wrongMagic + found.cutShort) + " (" + std::to_string(found.wrongMagic) +
+                            " wrong magic, " + std::to_string(found.cutShort) + " cut short)");
     figure("garbage bytes", std::to_string(log.garbageBytes));
     figure("silences", std::to_string(log.silences));
     figure("unplugs", std::to_string(log.unplugs) + " (line reopened " + std::to_string(log.reopens) + " times)");
-    figure("records accepted", std::to_string(accepted) + " (" + std::to_string(keptThoughLost) +
+    figure("records accepted", std::to_string(run.accepted) + " (" + std::to_string(found.keptThoughLost) +
                                    " of them lost on the line yet read in time)");
-    figure("exported lines", std::to_string(lines.size()));
+    figure("exported lines", std::to_string(found.exportedLines));
     figure("console error lines", errorSummary);
-    figure("console output lines", std::to_string(std::count(consoleOut.begin(), consoleOut.end(), '\n')));
-    figure("longest event-loop gap", std::to_string(longestGapMs) + " ms");
+    figure("console output lines", std::to_string(std::count(out.begin(), out.end(), '\n')));
+    figure("longest event-loop gap", std::to_string(run.longestGapMs) + " ms");
     char memory[160];
     std::snprintf(memory, sizeof memory, "%.1f MB after %d records, %.1f MB at the end (%+.1f MB)",
-                  megabytes(baselineKb), baselineAt, megabytes(endKb), megabytes(endKb - baselineKb));
+                  megabytes(run.baselineKb), run.baselineAt, megabytes(run.endKb),
+                  megabytes(run.endKb - run.baselineKb));
     figure("memory (VmRSS)", memory);
-    figure("memory on the way (MB)", memoryTrail);
-    figure("streaming time", std::to_string(streamingMs / 1000) + "." + std::to_string(streamingMs % 1000 / 100) + " s");
+    figure("memory on the way (MB)", run.memoryTrail);
+    figure("streaming time",
+           std::to_string(run.streamingMs / 1000) + "." + std::to_string(run.streamingMs % 1000 / 100) + " s");
 
-    // ---- the verdict ----
-    EXPECT_TRUE(finished) << "the soak did not end within " << deadlineMs / 1000 << " s: "
-                          << sim->liveRecordsSent() << " of " << records << " records sent, " << accepted
-                          << " accepted, " << gui->portSession().bytesWaiting() << " bytes waiting";
-    EXPECT_EQ(long(sent.size()), records);
-    EXPECT_GT(wrongMagic, 0) << "the soak must see every fault";
-    EXPECT_GT(cutShort, 0);
+    EXPECT_EQ(long(found.sent.size()), records);
+    EXPECT_GT(found.wrongMagic, 0) << "the soak must see every fault";
+    EXPECT_GT(found.cutShort, 0);
     EXPECT_GT(log.garbageBytes, 0);
     EXPECT_GT(log.silences, 0);
     EXPECT_GT(log.unplugs, 0);
 
-    EXPECT_EQ(mangled.count, 0) << mangled.report("records kept whose sequence number is broken");
-    EXPECT_EQ(unknown.count, 0) << unknown.report("records kept that were never sent");
-    EXPECT_EQ(malformedKept.count, 0) << malformedKept.report("malformed records kept");
-    EXPECT_EQ(changed.count, 0) << changed.report("records kept with other bytes than they were sent with");
-    EXPECT_EQ(twice.count, 0) << twice.report("records kept twice");
-    EXPECT_EQ(outOfOrder.count, 0) << outOfOrder.report("records kept out of order");
-    EXPECT_EQ(missing.count, 0) << missing.report("whole records that arrived but were not kept");
+    EXPECT_EQ(found.mangled.count, 0) << found.mangled.report("records kept whose sequence number is broken");
+    EXPECT_EQ(found.unknown.count, 0) << found.unknown.report("records kept that were never sent");
+    EXPECT_EQ(found.malformedKept.count, 0) << found.malformedKept.report("malformed records kept");
+    EXPECT_EQ(found.changed.count, 0) << found.changed.report("records kept with other bytes than they were sent with");
+    EXPECT_EQ(found.twice.count, 0) << found.twice.report("records kept twice");
+    EXPECT_EQ(found.outOfOrder.count, 0) << found.outOfOrder.report("records kept out of order");
+    EXPECT_EQ(found.missing.count, 0) << found.missing.report("whole records that arrived but were not kept");
 
-    EXPECT_EQ(lines.size(), kept.size()) << "cardata.csv has one line per record";
-    EXPECT_EQ(csvWrong.count, 0) << csvWrong.report("lines of cardata.csv unlike their record");
+    EXPECT_EQ(found.exportedLines, found.kept) << "cardata.csv has one line per record";
+    EXPECT_EQ(found.csvWrong.count, 0) << found.csvWrong.report("lines of cardata.csv unlike their record");
 
-    EXPECT_LT(longestGapMs, longestGapAllowedMs) << "the event loop stood still";
+    EXPECT_LT(run.longestGapMs, longestGapAllowedMs) << "the event loop stood still";
     EXPECT_TRUE(gui->portSession().polling());
     EXPECT_GE(gui->portSession().bytesWaiting(), 0) << "the port is open again at the end";
 #ifndef SOAK_UNDER_ASAN
     // AddressSanitizer holds freed memory back on purpose; there the leak checker judges.
-    const long allowedKb = memorySlackKb + long(accepted - baselineAt) * bytesPerRecordAllowed / 1024;
-    EXPECT_LE(endKb - baselineKb, allowedKb) << "memory grew beyond the records it holds";
+    const long allowedKb = memorySlackKb + long(run.accepted - run.baselineAt) * bytesPerRecordAllowed / 1024;
+    EXPECT_LE(run.endKb - run.baselineKb, allowedKb) << "memory grew beyond the records it holds";
 #endif
+}
+
+} // namespace
+
+TEST_F(Soak, EveryWholeRecordArrivesOnceNoBrokenOneAndTheWindowStaysResponsive)
+{
+    const Drive run = drive();
+    const carsim::SendLog log = sim->sendLog();
+    report(run, reconcile(log), log);
 }
 
 // ---- the soak's yardstick: the simulator's account of what it sent ----
