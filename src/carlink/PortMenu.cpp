@@ -2,6 +2,7 @@
 
 #include "PortSession.h"
 
+#include <QActionGroup>
 #include <QInputDialog>
 
 namespace {
@@ -15,8 +16,10 @@ QString menuText(const std::string& text)
 } // namespace
 
 PortMenu::PortMenu(PortSession& portSession, QWidget* parent)
-    : QMenu(tr("&Port"), parent), session(portSession)
+    : QMenu(tr("&Port"), parent), session(portSession), ports(new QActionGroup(this))
 {
+    // One port at a time: the entries are marked as radio buttons.
+    ports->setExclusive(true);
     connect(this, &QMenu::aboutToShow, this, &PortMenu::fill);
 }
 
@@ -26,10 +29,11 @@ void PortMenu::fill()
     SerialPortList list(folders);
     if (session.isOpen())
         list.setOwnDevice(session.device().cStr());
-    const std::vector<SerialPortEntry> ports = list.scan();
-    for (const SerialPortEntry& port : ports) {
+    const std::vector<SerialPortEntry> present = list.scan();
+    for (const SerialPortEntry& port : present) {
         QAction* entry = addAction(menuText(port.description()));
         entry->setCheckable(true);
+        ports->addAction(entry);
         entry->setChecked(port.ours);
         const QString device = QString::fromLocal8Bit(port.device.c_str());
         entry->setStatusTip(tr("Opens %1 in place of the current port").arg(device));
@@ -37,7 +41,7 @@ void PortMenu::fill()
         if (!port.ours)
             connect(entry, &QAction::triggered, this, [this, device] { switchTo(device); });
     }
-    if (ports.empty())
+    if (present.empty())
         addAction(tr("No serial ports found"))->setEnabled(false);
     addSeparator();
     addAction(tr("&Other device..."), this, &PortMenu::chooseOther)

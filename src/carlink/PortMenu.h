@@ -9,6 +9,7 @@
 #include <QMenu>
 
 class PortSession;
+class QActionGroup;
 
 class PortMenu : public QMenu
 {
@@ -26,5 +27,6 @@ private:
     void switchTo(const QString& device);
 
     PortSession& session;
+    QActionGroup* ports;
     SerialPortList::Folders folders;
 };
