@@ -135,7 +135,8 @@ QString PortSession::stateText(const QString& shownName) const
     if (port.isOpen())
         return QString::fromLatin1("%1: %2 baud").arg(shownName).arg(carlink::lineBaud);
     if (port.openDeniedByPermissions())
-        return QString::fromLatin1("%1: %2").arg(shownName, QString::fromStdString(carlink::permissionHelp(name.cStr())));
+        return QString::fromLatin1("%1: %2").arg(shownName,
+                                                 QString::fromStdString(carlink::permissionHelp(name.cStr())));
     return QString::fromLatin1("Unable to open serial port: %1 (%2)")
         .arg(shownName, QString::fromStdString(port.openFailure()));
 }
