@@ -1,5 +1,6 @@
 #include "Gui.h"
 
+#include "PortMenu.h"
 #include "PortStatus.h"
 #include "WDataDirectory.h"
 #include "WManual.h"
@@ -30,6 +31,7 @@ void Gui::createMenus()
     createAction(commands, tr("Reset"), tr("&Reset"), tr("Ctrl+R"), "1reset()", tr("Resets the Car Computer"));
     createAction(commands, tr("ResetFull"), tr("&ResetFull"), QString(), "1resetFull()",
                  tr("Resets the Car Computer to Factory Defaults"));
+    menuBar()->addMenu(new PortMenu(session, this));
 
     menuBar()->addSeparator();
 
@@ -87,7 +89,7 @@ void Gui::createMainWidget()
     directoryDialog = new WDataDirectory(this, this);
     new PortStatus(session, statusBar());
     connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
-    connect(&session, &PortSession::lost, this, [this] {
+    connect(&session, &PortSession::lineClosed, this, [this] {
         // A closed line ends the stream: a whole record still waiting there is kept.
         for (IntakeResult taken; (taken = intake.nextAtLineEnd()).kind != IntakeResult::Kind::Nothing;)
             showRecord(taken);

@@ -2,6 +2,7 @@
 
 #include "CarLink.h"
 #include "LinkConstants.h"
+#include "PortPermission.h"
 
 #include <cstdio>
 
@@ -25,6 +26,8 @@ bool PortSession::open()
     std::printf("Opening: %s\n", name.cStr());
     if (port.open(name.cStr()) != 0) {
         std::fprintf(stderr, "Error: Unable to open serial port: %s\n", name.cStr());
+        if (port.openDeniedByPermissions())
+            std::fprintf(stderr, "%s\n", carlink::permissionHelp(name.cStr()).c_str());
         emit stateChanged();
         return false;
     }
@@ -44,7 +47,9 @@ bool PortSession::switchTo(const ZString& device)
         pollTimer.stop();
         port.close();
     }
+    emit lineClosed();
     name = device;
+    pollWanted = true;
     if (!open())
         return false;
     if (streamAsked) {
@@ -99,6 +104,7 @@ void PortSession::release()
     port.close();
     reopenTimer.start();
     emit lost();
+    emit lineClosed();
     emit stateChanged();
 }
 
@@ -128,6 +134,9 @@ QString PortSession::stateText(const QString& shownName) const
         return QString::fromLatin1("Lost serial port %1: trying to open it again every second").arg(shownName);
     if (port.isOpen())
         return QString::fromLatin1("%1: %2 baud").arg(shownName).arg(carlink::lineBaud);
+    if (port.openDeniedByPermissions())
+        return QString::fromLatin1("%1: %2").arg(shownName,
+                                                 QString::fromStdString(carlink::permissionHelp(name.cStr())));
     return QString::fromLatin1("Unable to open serial port: %1 (%2)")
         .arg(shownName, QString::fromStdString(port.openFailure()));
 }

@@ -41,11 +41,13 @@ public:
     PortSession(ZSerial& port, const ZString& device);
 
     // Prints "Opening: <device>", opens the port at 4800 baud and starts the
-    // poll. A device that does not open is reported on standard error; the port
-    // stays closed and is not tried again.
+    // poll. A device that does not open is reported on standard error, with what
+    // to do when this user may not use it; the port stays closed and is not
+    // tried again.
     bool open();
-    // Closes the port and opens `device` in its place, the poll and the stream
-    // as they were. Refused, like a command, while the port is in use.
+    // Closes the port (a lost one is no longer tried) and opens `device` in its
+    // place as at start: polled, and streaming if the stream was asked for.
+    // Refused, like a command, while the port is in use.
     bool switchTo(const ZString& device);
 
     // The port for `use`, or a refused claim while another use holds it. A
@@ -65,6 +67,7 @@ public:
     // Whether the Car Computer was asked to stream: a reopened port asks again.
     void setStreaming(bool on) { streamAsked = on; }
     bool isLost() const { return reopenTimer.isActive(); }
+    bool isOpen() const { return port.isOpen(); }
     // Bytes waiting in the driver; -1 on a closed or lost port, or while the
     // port is in use.
     int bytesWaiting();
@@ -75,6 +78,9 @@ public:
 signals:
     void pollTick();
     void lost();
+    // The line to the device has ended, lost or left for another device: what
+    // was received from it is complete.
+    void lineClosed();
     void reopened();
     void stateChanged();
     void refused(const QString& message);

@@ -1,8 +1,10 @@
 // The port session against a simulated Car Computer, with Qt's event loop but
 // no window: one use of the port at a time, and a pulled cable put back.
+#include "AsAnotherUser.h"
 #include "CarLink.h"
 #include "CarSimulator.h"
 #include "PortSession.h"
+#include "PseudoTerminal.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -10,6 +12,9 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <sys/stat.h>
 
 #include <functional>
 #include <memory>
@@ -207,11 +212,18 @@ TEST_F(Session, SwitchingToAnotherDeviceOpensItAsAtStartButNotDuringATransfer)
     }
     EXPECT_EQ(told, QStringList{"Switch: not now, the Car Computer is busy with a transfer"});
     EXPECT_EQ(out(), "");
+    session->setPolling(true);
+    sim->unplug();  // for good
+    ASSERT_TRUE(waitUntil([&] { return session->isLost(); }, 2000));
+    session->setPolling(false);
+    err();
 
     ASSERT_TRUE(session->switchTo(ZString(second.devicePath().c_str())));
+    EXPECT_FALSE(session->isLost()) << "the old device is no longer tried";
+    EXPECT_EQ(losses, 1) << "a switch is no loss";
     EXPECT_EQ(out(), "Opening: " + second.devicePath() + "\n");
     EXPECT_STREQ(session->device().cStr(), second.devicePath().c_str());
-    EXPECT_FALSE(session->polling()) << "the poll as it was";
+    EXPECT_TRUE(session->polling()) << "polled as at start, though the poll was off before";
     {
         const PortSession::Claim reset = session->claim(Use::Command);
         carlink::sendReset(reset.port());
@@ -219,4 +231,26 @@ TEST_F(Session, SwitchingToAnotherDeviceOpensItAsAtStartButNotDuringATransfer)
     ASSERT_TRUE(second.waitForReceived(1, 2000));
     EXPECT_EQ(second.received(), Bytes{'R'});
     EXPECT_TRUE(sim->received().empty());
+}
+
+// An ordinary user who picks a device that is not theirs is told what to do,
+// on the console and in the state the status bar shows.
+TEST(SessionAsAnotherUser, SwitchingToADeviceThisUserMayNotOpenSaysWhatToDo)
+{
+    if (!linktest::canActAsAnotherUser())
+        GTEST_SKIP() << "needs root to run a part as another user";
+    linktest::PseudoTerminal line;
+    ASSERT_TRUE(line.ready());
+    ASSERT_EQ(chmod(line.device().c_str(), 0600), 0);
+    const std::string help = std::string("Permission denied: add your user to the group dialout (sudo adduser ") +
+                             getpwuid(linktest::nobody)->pw_name + " dialout), then log out and in again";
+    const std::string seen = linktest::asAnotherUser([&] {
+        ::testing::internal::CaptureStderr();
+        ZSerial port;
+        PortSession session(port, ZString("/nonexistent/ttyUSB9"));
+        const bool opened = session.switchTo(ZString(line.device().c_str()));
+        return ::testing::internal::GetCapturedStderr() + (opened ? "opened; " : "not opened; ") +
+               session.stateText("tty").toStdString();
+    });
+    EXPECT_EQ(seen, "Error: Unable to open serial port: " + line.device() + "\n" + help + "\nnot opened; tty: " + help);
 }

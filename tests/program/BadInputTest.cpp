@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QStatusBar>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,7 +107,8 @@ TEST_F(MainWindow, SavingWhereNoFileCanBeCreatedIsReportedAndTheWindowGoesOn)
     EXPECT_EQ(gui->contents().records.count(), 1) << "nothing received was lost";
 }
 
-// A device that belongs to someone else: the program runs as an ordinary user.
+// A device that belongs to someone else: the program runs as an ordinary user,
+// who is told how to get the right to use it.
 TEST(Program, ADeviceOwnedBySomeoneElseIsRefused)
 {
     if (geteuid() != 0 || access("/usr/bin/setpriv", X_OK) != 0)
@@ -114,6 +116,9 @@ TEST(Program, ADeviceOwnedBySomeoneElseIsRefused)
     carsim::CarSimulator sim;
     ASSERT_TRUE(sim.start());
     chmod(sim.devicePath().c_str(), 0600);  // root's alone
+    const struct passwd* nobody = getpwuid(65534);
+    ASSERT_TRUE(nobody);
+    const std::string nobodyName = nobody->pw_name;
 
     QTemporaryDir runtime;
     chown(runtime.path().toLocal8Bit().constData(), 65534, 65534);
@@ -133,6 +138,9 @@ TEST(Program, ADeviceOwnedBySomeoneElseIsRefused)
     program.terminate();
     program.waitForFinished(5000);
     EXPECT_EQ(program.readAllStandardOutput().toStdString(), "Opening: " + sim.devicePath() + "\n");
+    // What the user can do comes after the error line, with the user it runs as.
     EXPECT_EQ(program.readAllStandardError().toStdString(),
-              "Error: Unable to open serial port: " + sim.devicePath() + "\n");
+              "Error: Unable to open serial port: " + sim.devicePath() +
+                  "\nPermission denied: add your user to the group dialout (sudo adduser " + nobodyName +
+                  " dialout), then log out and in again\n");
 }

@@ -44,7 +44,7 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
     QStringList titles;
     for (QAction* menu : gui->menuBar()->actions())
         titles << (menu->isSeparator() ? QString("|") : menu->text());
-    EXPECT_EQ(titles, (QStringList{"&File", "&Commands", "|", "&Help"}));
+    EXPECT_EQ(titles, (QStringList{"&File", "&Commands", "&Port", "|", "&Help"}));
 
     struct Entry { const char* text; const char* shortcut; const char* tip; };
     const Entry entries[] = {

@@ -1,0 +1,102 @@
+// The Port menu over folders of links to simulated Car Computers that stand in
+// for /dev and /dev/serial/by-id: what it lists, and a switch during a live run.
+// The list's order and names are SerialPortList's (tests/carlink).
+#include "MainWindowFixture.h"
+#include "PortMenu.h"
+
+#include <QStatusBar>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+class PortPicking : public MainWindow
+{
+protected:
+    void SetUp() override
+    {
+        MainWindow::SetUp();
+        sim->setAnswering(false);
+        for (const char* folder : {"dev", "by-id", "lock"})
+            fs::create_directories(root / folder);
+        fs::create_symlink(sim->devicePath(), root / "by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+        other = plug("dev/ttyUSB0");
+        menu()->setFolders({(root / "dev").string(), (root / "by-id").string(), (root / "lock").string()});
+    }
+
+    // A further simulated Car Computer, reached as `name`.
+    carsim::CarSimulator* plug(const char* name)
+    {
+        more.push_back(std::make_unique<carsim::CarSimulator>(quietCarComputer()));
+        EXPECT_TRUE(more.back()->start());
+        more.back()->setAnswering(false);
+        fs::create_symlink(more.back()->devicePath(), root / name);
+        return more.back().get();
+    }
+
+    PortMenu* menu() const { return gui->findChild<PortMenu*>(); }
+
+    // The menu as it opens (Qt's signal; a popup here would only add the
+    // offscreen platform's notes): an entry a line, [x] for the open port.
+    std::string opened()
+    {
+        emit menu()->aboutToShow();
+        std::string text;
+        for (QAction* entry : menu()->actions()) {
+            text += entry->isSeparator() ? std::string("--") : entry->text().toStdString();
+            text += entry->isChecked() ? " [x]\n" : "\n";
+        }
+        return text;
+    }
+    void choose(const std::string& device)
+    {
+        opened();
+        for (QAction* entry : menu()->actions())
+            if (entry->text() == QString::fromStdString(device))
+                entry->trigger();
+    }
+    std::string at(const char* name) const { return (root / name).string(); }
+
+    const fs::path root = fs::path(workFolder.path().toStdString()) / "ports";
+    carsim::CarSimulator* other = nullptr;
+    std::vector<std::unique_ptr<carsim::CarSimulator>> more;
+};
+
+TEST_F(PortPicking, TheMenuListsThePortsPresentAndTheOneChosenTakesThePollAndTheStream)
+{
+    ZSerial anotherProgram;
+    ASSERT_EQ(anotherProgram.open(plug("dev/ttyS0")->devicePath().c_str()), 0);
+    const std::string held = at("dev/ttyS0") + ": in use by another program\n--\n&Other device...\n";
+    EXPECT_EQ(opened(), "FTDI FT232R USB UART (A50285BI) - " + sim->devicePath() + ": open in TralixGui [x]\n" +
+                            at("dev/ttyUSB0") + "\n" + held);
+
+    gui->liveData();
+    const Bytes second = bytesOf(rawRecord({2009, 1, 1, 0, 0, 2}));
+    putOnLine(concat({bytesOf(rawRecord({2009, 1, 1, 0, 0, 1})), Bytes(second.begin(), second.begin() + 20)}));
+    gui->doData();  // one record, and the next one's start when the port changes
+    ASSERT_EQ(gui->contents().records.count(), 1);
+    out();
+    sim->clearReceived();
+    {
+        const PortSession::Claim download = gui->portSession().claim(PortSession::Use::Transfer, "Download");
+        choose(at("dev/ttyUSB0"));
+        EXPECT_EQ(gui->statusBar()->currentMessage(), "Switch: not now, the Car Computer is busy with a transfer");
+        EXPECT_EQ(out(), "") << "refused during a transfer";
+    }
+    choose(at("dev/ttyUSB0"));
+    EXPECT_EQ(out(), "Opening: " + at("dev/ttyUSB0") + "\n");
+    EXPECT_EQ(gui->contents().liveMode, 1);
+    ASSERT_TRUE(other->waitForReceived(1, 2000));
+    EXPECT_EQ(other->received(), Bytes{'c'}) << "the stream is asked for on the new port";
+
+    other->sendRaw(bytesOf(rawRecord({2009, 1, 1, 0, 0, 3})));
+    ASSERT_TRUE(waitForRecords(2)) << "the poll reads the new port";
+    EXPECT_EQ(gui->contents().records[1].sec(), 3);
+    EXPECT_EQ(err(), "") << "the old line's unfinished record went with it, quietly";
+    button("Stop")->click();
+    ASSERT_TRUE(other->waitForReceived(2, 2000));
+    EXPECT_TRUE(sim->received().empty()) << "the old port hears nothing more";
+    EXPECT_EQ(opened(), "FTDI FT232R USB UART (A50285BI) - " + sim->devicePath() + "\n" + at("dev/ttyUSB0") +
+                            ": open in TralixGui [x]\n" + held)
+        << "read afresh as the menu opens";
+}
