@@ -222,6 +222,8 @@ TEST_F(Download, ButtonsPressedDuringADownloadNeverPutBytesBetweenItsOwn)
     presser.start(1);
 
     downloadRows({0});
+    // The last 'n' may still be on its way to the simulator.
+    sim->waitForReceived(dataTransfer(0, 100).size(), 2000);
     EXPECT_EQ(sim->received(), dataTransfer(0, 100));
     EXPECT_EQ(gui->contents().records.count(), 100);
     EXPECT_FALSE(gui->contents().liveMode);
@@ -279,6 +281,7 @@ TEST_F(Download, DamagedRecordsInABlockAreReportedAndLeftOutAndEveryOneIsAnswere
     err();
     downloadRows({0});
 
+    sim->waitForReceived(dataTransfer(0, 100).size(), 2000);
     EXPECT_EQ(sim->received(), dataTransfer(0, 100));
     const std::string errors = err();
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 15) << errors;
