@@ -15,7 +15,14 @@ const char* const hint = "Point at a graph to read a record; click to pin a seco
 CursorReadout::CursorReadout(const HistoryView& history, const ZList<Data>& records, QWidget* parent)
     : QLabel(parent), history(history), records(records)
 {
-    setWordWrap(true);
+    // Two lines at most, a little smaller than the window's text, so that the
+    // graphs keep their height; a line longer than the window is cut.
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    setFont(small);
+    setFixedHeight(2 * fontMetrics().lineSpacing() + 2);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setTextFormat(Qt::PlainText);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
     connect(&history, &HistoryView::cursorMoved, this, &CursorReadout::pointAt);
@@ -60,7 +67,7 @@ void CursorReadout::showCursors()
         float pinnedValues[channelCount];
         sampleAt(pinned, pinnedValues);
         setText(record + QLatin1Char('\n') +
-                QString::fromLatin1(cursorDifference(recordAt(pinned), pinnedValues, values).cStr()));
+                QString::fromLatin1(cursorDifference(pinnedValues, values).cStr()));
     }
 }
 

@@ -67,6 +67,8 @@ bool RecordFiles::write(const QString& fileName)
 
 void RecordFiles::open()
 {
+    if (refusedWhileRunning())
+        return;
     const QString fileName = QFileDialog::getOpenFileName(window, tr("Open Records"), recentFolder(),
                                                           tr("Car Computer records (*.csv);;All files (*)"));
     if (fileName.isEmpty())
@@ -77,12 +79,7 @@ void RecordFiles::open()
 
 bool RecordFiles::openFile(const QString& fileName)
 {
-    // A run would go on adding its records to the file's.
-    if (running || session.holder() != PortSession::Use::None) {
-        note(tr("Open: not while LiveData or a download runs; press Stop first"), remarkMs);
-        return false;
-    }
-    if (!mayDropRecords())
+    if (refusedWhileRunning() || !mayDropRecords())
         return false;
     const QByteArray name = fileName.toLocal8Bit();
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -97,6 +94,15 @@ bool RecordFiles::openFile(const QString& fileName)
     unsaved = false;
     emit opened(fileName);
     note(tr("Opened %1 records from %2").arg(records.count()).arg(fileName), outcomeMs);
+    return true;
+}
+
+bool RecordFiles::refusedWhileRunning()
+{
+    // A run would go on adding its records to the file's.
+    if (!running && session.holder() == PortSession::Use::None)
+        return false;
+    note(tr("Open: not while LiveData or a download runs; press Stop first"), remarkMs);
     return true;
 }
 

@@ -49,6 +49,8 @@ signals:
 
 private:
     bool write(const QString& fileName);
+    // Says so when a run goes on, which Open waits for.
+    bool refusedWhileRunning();
     // Asks whether records that are not saved may go: saved first, dropped, or kept.
     bool mayDropRecords();
     void note(const QString& text, int timeoutMs);

@@ -26,6 +26,10 @@
 
 namespace {
 
+// The scroll bar, the read-out and the index axis take about 65 pixels that
+// the window, at its smallest, only has when each graph gives up ten.
+constexpr int historyGraphHeight = 45;
+
 // The bytes go to a file beside the target first, which takes the target's
 // place only once written whole, as Save's lines do. The error, or nothing.
 QString writeWhole(const QString& fileName, const QByteArray& bytes)
@@ -57,7 +61,8 @@ RecordReview::RecordReview(const ReviewedWindow& parts, QObject* parent)
       window(parts),
       historyView(new HistoryView(parts.graphs, parts.graphs.front()->parentWidget(), this)),
       readout(new CursorReadout(*historyView, parts.records)),
-      recordFiles(new RecordFiles(parts.window, parts.records, parts.session, parts.openAction, this))
+      recordFiles(new RecordFiles(parts.window, parts.records, parts.session, parts.openAction, this)),
+      liveGraphHeight(parts.graphs.front()->minimumHeight())
 {
     window.column->insertWidget(1, historyView->scrollBar());
     window.column->insertWidget(2, readout);
@@ -108,8 +113,21 @@ void RecordReview::showAll()
 
 void RecordReview::showHistory(bool shown)
 {
-    historyView->setLive(!shown);
+    if (shown == historyView->isLive()) {
+        // The history view keeps the bottom graph taller by its index axis.
+        if (shown)
+            setGraphHeight(historyGraphHeight);
+        historyView->setLive(!shown);
+        if (!shown)
+            setGraphHeight(liveGraphHeight);
+    }
     readout->setVisible(shown);
+}
+
+void RecordReview::setGraphHeight(int height)
+{
+    for (ZGraph* graph : window.graphs)
+        graph->setMinimumHeight(height);
 }
 
 void RecordReview::showOpened()
@@ -123,17 +141,18 @@ void RecordReview::showOpened()
     for (std::vector<float>& samples : window.values)
         std::fill(samples.begin(), samples.end(), 0.0f);
     // A history that is shown would update its scroll bar for every record.
-    historyView->setLive(true);
+    showHistory(false);
     historyView->clearHistory();
     QString log;
     log.reserve((count - firstLogged) * 80);
+    ExportClock clock;
     time_t origin = 0;
     int index = 0;
     ZListPos pos;
     for (window.records.start(pos); !window.records.isEnd(pos); window.records.next(pos), ++index) {
         const Data& record = window.records.get(pos);
         // The Time channel counts the seconds of the file's first column.
-        const time_t seconds = exportSeconds(record);
+        const time_t seconds = clock.seconds(record);
         if (origin == 0)
             origin = seconds;
         float sample[channelCount];

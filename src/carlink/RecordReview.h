@@ -68,6 +68,7 @@ public slots:
 
 private:
     void showHistory(bool shown);
+    void setGraphHeight(int height);
     // After Open: the file's records in the history, the live windows and the log.
     void showOpened();
     void note(const QString& text, int timeoutMs);
@@ -76,5 +77,6 @@ private:
     HistoryView* historyView;
     CursorReadout* readout;
     RecordFiles* recordFiles;
+    const int liveGraphHeight;  // each graph's least height while live
     bool running = false;
 };

@@ -99,15 +99,14 @@ ZString cursorText(const Data& record, const float (&values)[channelCount])
     return text;
 }
 
-ZString cursorDifference(const Data& pinned, const float (&pinnedValues)[channelCount],
-                         const float (&values)[channelCount])
+ZString cursorDifference(const float (&pinnedValues)[channelCount], const float (&values)[channelCount])
 {
     CNumericScope c;
     const long seconds = std::lround(double(values[Time]) - double(pinnedValues[Time]));
     const long size = std::labs(seconds);
     ZString text;
-    text.format("since %s: %c%ld:%.2ld:%.2ld", stamp(pinned).cStr(), seconds < 0 ? '-' : '+', size / 3600,
-                size / 60 % 60, size % 60);
+    text.format("from the pinned: %c%ld:%.2ld:%.2ld", seconds < 0 ? '-' : '+', size / 3600, size / 60 % 60,
+                size % 60);
     for (int channel = 0; channel < Time; ++channel) {
         ZString change;
         change.format("  %s %+.2f", channelNames[channel], double(values[channel]) - double(pinnedValues[channel]));

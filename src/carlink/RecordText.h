@@ -28,11 +28,10 @@ ZString csvLine(const Data& record, long secondsSinceFirst);
 // "2008-12-31 23:59:30  Throttle 12.00  MotorSpeed 150.00 ... Time 0.00".
 ZString cursorText(const Data& record, const float (&values)[channelCount]);
 
-// From a pinned record to the cursor's values: the pinned record's date and
-// time, the time between the two and each measured channel's change:
-// "since 2008-12-31 23:59:20: +0:00:10  Throttle +0.30 ... Temperature -0.50".
-ZString cursorDifference(const Data& pinned, const float (&pinnedValues)[channelCount],
-                         const float (&values)[channelCount]);
+// From a pinned record's values to the cursor's: the time between the two
+// and each measured channel's change:
+// "from the pinned: +0:00:10  Throttle +0.30 ... Temperature -0.50".
+ZString cursorDifference(const float (&pinnedValues)[channelCount], const float (&values)[channelCount]);
 
 // The dialog's text for a decoded directory entry: "YYYY-MM-DD hh:mm:ss position".
 ZString directoryLine(const Directory& entry);

@@ -79,11 +79,11 @@ TEST(RecordText, CursorReadOutNamesEveryValueAndTheDifferencesFromAPinnedRecord)
     const Data pinned = decodedRecord({2008, 12, 31, 22, 57, 25}, earlier);
     float pinnedValues[channelCount];
     liveChannelValues(pinned, 0.0f, pinnedValues);
-    EXPECT_STREQ(cursorDifference(pinned, pinnedValues, values).cStr(),
-                 "since 2008-12-31 22:57:25: +1:02:05  Throttle +0.00  MotorSpeed +0.00  Speed -1.00  Voltage +0.00  "
+    EXPECT_STREQ(cursorDifference(pinnedValues, values).cStr(),
+                 "from the pinned: +1:02:05  Throttle +0.00  MotorSpeed +0.00  Speed -1.00  Voltage +0.00  "
                  "Current +0.00  Charge1 +0.00  Charge2 +0.00  Battery +0.00  Temperature +0.50");
     // Pinned after the cursor: the time runs back.
-    EXPECT_STREQ(cursorDifference(record, values, pinnedValues).cStr(),
-                 "since 2008-12-31 23:59:30: -1:02:05  Throttle +0.00  MotorSpeed +0.00  Speed +1.00  Voltage +0.00  "
+    EXPECT_STREQ(cursorDifference(values, pinnedValues).cStr(),
+                 "from the pinned: -1:02:05  Throttle +0.00  MotorSpeed +0.00  Speed +1.00  Voltage +0.00  "
                  "Current +0.00  Charge1 +0.00  Charge2 +0.00  Battery +0.00  Temperature -0.50");
 }
