@@ -24,6 +24,23 @@ time_t exportSeconds(const Data& record)
     return record.seconds(standardTime);
 }
 
+time_t ExportClock::seconds(const Data& record)
+{
+    const unsigned char* calendar = record.bytes + 2;
+    if (!known || std::memcmp(hour + 2, calendar + 2, 4) != 0) {
+        const struct tm standardTime = {};
+        std::memcpy(hour, calendar, sizeof hour);
+        hour[0] = hour[1] = 0;
+        hourStart = calendarSeconds(hour, standardTime);
+        unsigned char last[sizeof hour];
+        std::memcpy(last, hour, sizeof last);
+        last[0] = last[1] = 59;
+        steady = calendarSeconds(last, standardTime) - hourStart == 3599;
+        known = true;
+    }
+    return steady ? hourStart + 60 * record.min() + record.sec() : exportSeconds(record);
+}
+
 ZError writeCsv(const ZList<Data>& records, const ZString& fileName)
 {
     ZString tempName;

@@ -25,7 +25,18 @@ Gui::Gui(ZString device) : session(port, device)
 void Gui::createMenus()
 {
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    openAction = createAction(file, tr("Open"), tr("&Open..."), tr("Ctrl+O"), "1openRecords()",
+                              tr("Opens records saved in the layout of cardata.csv"));
+    createAction(file, tr("SaveAs"), tr("Save &As..."), tr("Ctrl+Shift+S"), "1saveAs()",
+                 tr("Saves the records to a file of your choice"));
+    createAction(file, tr("ExportPicture"), tr("&Export Picture..."), QString(), "1exportPicture()",
+                 tr("Saves the ten graphs as a PNG picture"));
     createAction(file, tr("Quit"), tr("&Quit"), tr("Ctrl+Q"), "1slotQuit()", tr("Quits the application"));
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    pauseAction = createAction(view, tr("Pause"), tr("&Pause"), tr("P"), "1pause()",
+                               tr("Freezes the graphs while records keep arriving"));
+    createAction(view, tr("ShowAll"), tr("Show &All"), tr("Home"), "1showAll()", tr("Shows every record held"));
 
     QMenu* commands = menuBar()->addMenu(tr("&Commands"));
     createAction(commands, tr("Reset"), tr("&Reset"), tr("Ctrl+R"), "1reset()", tr("Resets the Car Computer"));
@@ -87,6 +98,8 @@ void Gui::createMainWidget()
     enableButtons(true, true, false);
 
     directoryDialog = new WDataDirectory(this, this);
+    review = new RecordReview(
+        {this, mainLayout, graphs, logView, records, values, sampleIndex, session, openAction, pauseAction}, this);
     new PortStatus(session, statusBar());
     connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
     connect(&session, &PortSession::lineClosed, this, [this] {
@@ -135,6 +148,7 @@ void Gui::showRecord(const IntakeResult& taken)
     }
     ++sampleIndex;
     records.append(taken.record);
+    review->recordShown(sample);
     logView->appendPlainText(QString::fromLatin1(logLine(taken.record, sample).cStr()).chopped(1));
     // Lets the graphs and the log repaint, and Stop answer, during long transfers.
     // A poll tick takes only what already waits, so there a button press waits
@@ -153,6 +167,8 @@ void Gui::enableButtons(bool live, bool fetch, bool stop)
     liveButton->setEnabled(live);
     fetchButton->setEnabled(fetch);
     stopButton->setEnabled(stop);
+    if (review)  // Stop is on exactly while a run goes on
+        review->runningChanged(stop);
 }
 
 void Gui::manual()

@@ -8,6 +8,7 @@
 #include "DirectorySource.h"
 #include "PortSession.h"
 #include "RecordIntake.h"
+#include "RecordReview.h"
 #include "RecordText.h"
 #include "StatusNotes.h"
 
@@ -53,6 +54,12 @@ public slots:
     void doData(int block = 0);
     void save();
     void fetchDataOld();
+    // Looking back at what the window holds (RecordReview): the File and View entries.
+    void openRecords() { review->files().open(); }
+    void saveAs() { review->files().saveAs(); }
+    void exportPicture() { review->exportPicture(); }
+    void pause() { review->togglePause(); }
+    void showAll() { review->showAll(); }
 
 protected:
     void createMenus() override;
@@ -84,4 +91,7 @@ private:
     ZList<Data> records;
     RecordIntake intake;           // where received bytes become records
     bool downloadStalled = false;  // the last record asked for did not come
+    QAction* openAction = nullptr;
+    QAction* pauseAction = nullptr;
+    RecordReview* review = nullptr;  // history, cursor, pause, files, picture
 };

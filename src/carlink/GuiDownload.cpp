@@ -1,7 +1,6 @@
 // Stored data: the directory, the downloads, and saving records to cardata.csv.
 #include "Gui.h"
 
-#include "CsvExport.h"
 #include "DirectoryRead.h"
 #include "DownloadPlan.h"
 #include "WDataDirectory.h"
@@ -42,7 +41,7 @@ void Gui::fetchData()
         return;
     std::printf("FetchData\n");
     beginRun(0);
-    records.clear();
+    review->clearRecords();
     session.setPolling(false);
     directoryDialog->show();
     directoryDialog->update();
@@ -122,13 +121,5 @@ void Gui::fetchDataOld()
 
 void Gui::save()
 {
-    if (const ZError err = writeCsv(records, ZString(csvFileName))) {
-        if (err.getNumber() == csvCannotOpen)
-            std::fprintf(stderr, "Error: Unable to open file cardata.csv\n");
-        else
-            std::fprintf(stderr, "Error: Unable to write file cardata.csv: %s\n", err.getString().cStr());
-        note(QString::fromLatin1("Save failed: %1").arg(QString::fromLatin1(err.getString().cStr())), outcomeMs);
-        return;
-    }
-    note(QString::fromLatin1("Saved %1 records to cardata.csv").arg(records.count()), outcomeMs);
+    review->files().save();
 }

@@ -13,7 +13,7 @@ void Gui::liveData()
     std::printf("LiveData\n");
     enableButtons(false, fetchButton->isEnabled(), true);
     beginRun(1);
-    records.clear();
+    review->clearRecords();
     session.setPolling(true);
     carlink::sendLiveStart(starting.port());
 }

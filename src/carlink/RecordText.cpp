@@ -2,6 +2,9 @@
 
 #include "CNumericScope.h"
 
+#include <cmath>
+#include <cstdlib>
+
 const char* const channelNames[channelCount] = {
     "Throttle", "MotorSpeed", "Speed", "Voltage", "Current",
     "Charge1", "Charge2", "Battery", "Temperature", "Time",
@@ -46,6 +49,46 @@ ZString csvLine(const Data& record, long secondsSinceFirst)
                 record.charge1() / 10.0, record.charge2() / 10.0, int(record.battery()),
                 record.temperature() / 2.0);
     return line;
+}
+
+namespace {
+
+ZString stamp(const Data& record)
+{
+    ZString text;
+    text.format("%.4d-%.2d-%.2d %.2d:%.2d:%.2d", 1900 + record.year(), record.month(), record.day(),
+                record.hour(), record.min(), record.sec());
+    return text;
+}
+
+} // namespace
+
+ZString cursorText(const Data& record, const float (&values)[channelCount])
+{
+    CNumericScope c;
+    ZString text = stamp(record);
+    for (int channel = 0; channel < channelCount; ++channel) {
+        ZString value;
+        value.format("  %s %.2f", channelNames[channel], double(values[channel]));
+        text = text + value;
+    }
+    return text;
+}
+
+ZString cursorDifference(const float (&pinnedValues)[channelCount], const float (&values)[channelCount])
+{
+    CNumericScope c;
+    const long seconds = std::lround(double(values[Time]) - double(pinnedValues[Time]));
+    const long size = std::labs(seconds);
+    ZString text;
+    text.format("from the pinned: %c%ld:%.2ld:%.2ld", seconds < 0 ? '-' : '+', size / 3600, size / 60 % 60,
+                size % 60);
+    for (int channel = 0; channel < Time; ++channel) {
+        ZString change;
+        change.format("  %s %+.2f", channelNames[channel], double(values[channel]) - double(pinnedValues[channel]));
+        text = text + change;
+    }
+    return text;
 }
 
 ZString directoryLine(const Directory& entry)

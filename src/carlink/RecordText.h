@@ -23,5 +23,15 @@ ZString logLine(const Data& record, const float (&values)[channelCount]);
 // their tenths here, unlike the live display.
 ZString csvLine(const Data& record, long secondsSinceFirst);
 
+// The cursor's read-out of a record: its date and time, then each channel
+// named with its live value, the log's decimals:
+// "2008-12-31 23:59:30  Throttle 12.00  MotorSpeed 150.00 ... Time 0.00".
+ZString cursorText(const Data& record, const float (&values)[channelCount]);
+
+// From a pinned record's values to the cursor's: the time between the two
+// and each measured channel's change:
+// "from the pinned: +0:00:10  Throttle +0.30 ... Temperature -0.50".
+ZString cursorDifference(const float (&pinnedValues)[channelCount], const float (&values)[channelCount]);
+
 // The dialog's text for a decoded directory entry: "YYYY-MM-DD hh:mm:ss position".
 ZString directoryLine(const Directory& entry);

@@ -2,7 +2,9 @@
 
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTextFrame>
 #include <QTextTable>
 #include <QVBoxLayout>
@@ -30,6 +32,24 @@ void spaceOutTables(QTextDocument* document)
     }
 }
 
+// Pictures as wide as the page, not as wide as they were taken.
+void fitPictures(QTextDocument* document, int width)
+{
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat picture = fragment.charFormat().toImageFormat();
+            picture.setWidth(width);
+            QTextCursor cursor(document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(picture);
+        }
+    }
+}
+
 } // namespace
 
 WManual::WManual(QWidget* parent)
@@ -38,9 +58,11 @@ WManual::WManual(QWidget* parent)
 {
     setWindowTitle("TralixGui Manual");
     view->setOpenExternalLinks(true);
+    view->setSearchPaths({QString::fromLatin1(":/manual")});
     view->setMarkdown(guideText());
     view->document()->setDocumentMargin(12);
     spaceOutTables(view->document());
+    fitPictures(view->document(), 720);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, SIGNAL(rejected()), this, SLOT(hide()));

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -44,7 +45,7 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
     QStringList titles;
     for (QAction* menu : gui->menuBar()->actions())
         titles << (menu->isSeparator() ? QString("|") : menu->text());
-    EXPECT_EQ(titles, (QStringList{"&File", "&Commands", "&Port", "|", "&Help"}));
+    EXPECT_EQ(titles, (QStringList{"&File", "&View", "&Commands", "&Port", "|", "&Help"}));
 
     struct Entry { const char* text; const char* shortcut; const char* tip; };
     const Entry entries[] = {
@@ -53,6 +54,11 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
         {"&ResetFull", "", "Resets the Car Computer to Factory Defaults"},
         {"&Manual", "Ctrl+M", "Online Manual"},
         {"&About", "Ctrl+A", "About the program"},
+        {"&Open...", "Ctrl+O", "Opens records saved in the layout of cardata.csv"},
+        {"Save &As...", "Ctrl+Shift+S", "Saves the records to a file of your choice"},
+        {"&Export Picture...", "", "Saves the ten graphs as a PNG picture"},
+        {"&Pause", "P", "Freezes the graphs while records keep arriving"},
+        {"Show &All", "Home", "Shows every record held"},
     };
     for (const Entry& e : entries) {
         QAction* action = menuEntry(e.text);
@@ -60,6 +66,16 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
         EXPECT_EQ(action->shortcut().toString(), e.shortcut) << e.text;
         EXPECT_EQ(action->statusTip(), e.tip) << e.text;
     }
+    // Quit stays last in File, and no two entries share a shortcut.
+    QStringList file, shortcuts;
+    for (QAction* entry : gui->menuBar()->actions().first()->menu()->actions())
+        file << entry->text();
+    EXPECT_EQ(file, (QStringList{"&Open...", "Save &As...", "&Export Picture...", "&Quit"}));
+    for (QAction* action : gui->findChildren<QAction*>())
+        if (!action->shortcut().isEmpty())
+            shortcuts << action->shortcut().toString();
+    EXPECT_EQ(shortcuts.size(), QSet<QString>(shortcuts.begin(), shortcuts.end()).size())
+        << shortcuts.join(' ').toStdString();
 
     for (int c = 0; c < channelCount; ++c)
         EXPECT_STREQ(graph(c)->yAxisTexts().title.cStr(), channelNames[c]);

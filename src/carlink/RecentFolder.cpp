@@ -1,0 +1,26 @@
+#include "RecentFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+const char* const folderKey = "files/recentFolder";
+const char* const company = "TralixGui";
+const char* const program = "TralixGui";
+
+} // namespace
+
+QString recentFolder()
+{
+    const QSettings settings(QString::fromLatin1(company), QString::fromLatin1(program));
+    const QString folder = settings.value(QLatin1String(folderKey)).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::currentPath();
+}
+
+void rememberFolderOf(const QString& fileName)
+{
+    QSettings settings(QString::fromLatin1(company), QString::fromLatin1(program));
+    settings.setValue(QLatin1String(folderKey), QFileInfo(fileName).absolutePath());
+}

@@ -1,0 +1,126 @@
+#include "RecordFiles.h"
+
+#include "CsvExport.h"
+#include "CsvImport.h"
+#include "PortSession.h"
+#include "RecentFolder.h"
+#include "StatusNotes.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QStatusBar>
+
+#include <cstdio>
+
+RecordFiles::RecordFiles(QMainWindow* window, ZList<Data>& records, PortSession& session, QAction* openAction,
+                         QObject* parent)
+    : QObject(parent), window(window), records(records), session(session), openAction(openAction)
+{
+}
+
+void RecordFiles::setRunning(bool on)
+{
+    running = on;
+    openAction->setEnabled(!on);
+}
+
+bool RecordFiles::save()
+{
+    return write(QString::fromLatin1(csvFileName));
+}
+
+bool RecordFiles::saveAs()
+{
+    const QString fileName = QFileDialog::getSaveFileName(window, tr("Save Records As"),
+                                                          recentFolder() + QLatin1String("/") + csvFileName,
+                                                          tr("Car Computer records (*.csv);;All files (*)"));
+    if (fileName.isEmpty())
+        return false;
+    rememberFolderOf(fileName);
+    return saveAsFile(fileName);
+}
+
+bool RecordFiles::saveAsFile(const QString& fileName)
+{
+    return write(fileName);
+}
+
+bool RecordFiles::write(const QString& fileName)
+{
+    const QByteArray name = fileName.toLocal8Bit();
+    if (const ZError err = writeCsv(records, ZString(name.constData()))) {
+        if (err.getNumber() == csvCannotOpen)
+            std::fprintf(stderr, "Error: Unable to open file %s\n", name.constData());
+        else
+            std::fprintf(stderr, "Error: Unable to write file %s: %s\n", name.constData(), err.getString().cStr());
+        note(QString::fromLatin1("Save failed: %1").arg(QString::fromLocal8Bit(err.getString().cStr())), outcomeMs);
+        return false;
+    }
+    unsaved = false;
+    note(QString::fromLatin1("Saved %1 records to %2").arg(records.count()).arg(fileName), outcomeMs);
+    return true;
+}
+
+void RecordFiles::open()
+{
+    if (refusedWhileRunning())
+        return;
+    const QString fileName = QFileDialog::getOpenFileName(window, tr("Open Records"), recentFolder(),
+                                                          tr("Car Computer records (*.csv);;All files (*)"));
+    if (fileName.isEmpty())
+        return;
+    rememberFolderOf(fileName);
+    openFile(fileName);
+}
+
+bool RecordFiles::openFile(const QString& fileName)
+{
+    if (refusedWhileRunning() || !mayDropRecords())
+        return false;
+    const QByteArray name = fileName.toLocal8Bit();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const CsvReadResult result = readCsv(ZString(name.constData()), records);
+    QApplication::restoreOverrideCursor();
+    if (!result.ok) {
+        std::fprintf(stderr, "Error: Unable to open file %s: %s\n", name.constData(), result.reason.cStr());
+        note(tr("Not opened: %1: %2").arg(QFileInfo(fileName).fileName(), QString::fromLocal8Bit(result.reason.cStr())),
+             outcomeMs);
+        return false;
+    }
+    unsaved = false;
+    emit opened(fileName);
+    note(tr("Opened %1 records from %2").arg(records.count()).arg(fileName), outcomeMs);
+    return true;
+}
+
+bool RecordFiles::refusedWhileRunning()
+{
+    // A run would go on adding its records to the file's.
+    if (!running && session.holder() == PortSession::Use::None)
+        return false;
+    note(tr("Open: not while LiveData or a download runs; press Stop first"), remarkMs);
+    return true;
+}
+
+bool RecordFiles::mayDropRecords()
+{
+    if (!hasUnsavedRecords())
+        return true;
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        window, tr("Open"),
+        tr("The window holds %1 records that have not been saved. Save them before opening another file?")
+            .arg(records.count()),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save)
+        return saveAs();
+    return answer == QMessageBox::Discard;
+}
+
+void RecordFiles::note(const QString& text, int timeoutMs)
+{
+    window->statusBar()->showMessage(text, timeoutMs);
+}

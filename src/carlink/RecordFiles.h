@@ -1,0 +1,64 @@
+#pragma once
+// The window's records and the files they go to and come from: Save to
+// cardata.csv in the working folder, Save As to a file the user picks, and
+// Open, which puts a saved file's records in place of the window's. Records
+// that came since the last Save, Save As or Open are not dropped by Open
+// without a question; LiveData and FetchData start afresh without one.
+
+#include "CarRecords.h"
+#include "ZList.h"
+
+#include <QObject>
+#include <QString>
+
+class PortSession;
+class QAction;
+class QMainWindow;
+
+class RecordFiles : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `openAction` is the File menu's Open entry, turned off while a run goes on.
+    RecordFiles(QMainWindow* window, ZList<Data>& records, PortSession& session, QAction* openAction,
+                QObject* parent = nullptr);
+
+    // A record came in: the window holds one that is not in a file yet.
+    void recordAdded() { unsaved = true; }
+    // The window's records were emptied: nothing is left to lose.
+    void recordsEmptied() { unsaved = false; }
+    bool hasUnsavedRecords() const { return unsaved && records.count() > 0; }
+    // LiveData or a download runs: opening a file waits for its end.
+    void setRunning(bool on);
+
+public slots:
+    // The Save button: cardata.csv in the working folder.
+    bool save();
+    // File > Save As: the file dialog, then saveAsFile.
+    bool saveAs();
+    bool saveAsFile(const QString& fileName);
+    // File > Open: the file dialog, then openFile.
+    void open();
+    // Refused files leave the window's records as they were.
+    bool openFile(const QString& fileName);
+
+signals:
+    // The records now are those of the file just opened.
+    void opened(const QString& fileName);
+
+private:
+    bool write(const QString& fileName);
+    // Says so when a run goes on, which Open waits for.
+    bool refusedWhileRunning();
+    // Asks whether records that are not saved may go: saved first, dropped, or kept.
+    bool mayDropRecords();
+    void note(const QString& text, int timeoutMs);
+
+    QMainWindow* window;
+    ZList<Data>& records;
+    PortSession& session;
+    QAction* openAction;
+    bool unsaved = false;
+    bool running = false;
+};

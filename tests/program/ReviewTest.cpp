@@ -1,0 +1,273 @@
+// Looking back at what the window holds: Open, Save As, the history with its
+// cursor read-out, Pause and the picture of the graphs.
+#define QTEST_QPA_MOUSE_HANDLING
+#include "MainWindowFixture.h"
+#include "CsvExport.h"
+#include "CursorReadout.h"
+#include "GermanNumbers.h"
+#include "HistoryView.h"
+#include "ZGraphPlot.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// One record a second from `from` (the Car Computer's clock, which knows no
+// summer time), every value moving.
+void appendLog(ZList<Data>& records, time_t from, int count, unsigned& seed)
+{
+    for (int i = 0; i < count; ++i) {
+        const time_t at = from + i;
+        struct tm t;
+        gmtime_r(&at, &t);
+        Reading r;
+        for (int* field : {&r.throttle, &r.motorSpeed, &r.speed, &r.voltage, &r.current, &r.charge1, &r.charge2})
+            *field = int((seed = seed * 1103515245u + 12345u) >> 8) % 65536;
+        r.battery = int(seed >> 3) % 256;
+        r.temperature = int(seed >> 11) % 256;
+        records.append(decodedRecord({t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec}, r));
+    }
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    struct stat status;
+    if (lstat(path.toLocal8Bit().constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        return "<no regular file>";
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeText(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+std::string bytesOf(const ZList<Data>& records)
+{
+    std::string all;
+    ZListPos pos;
+    for (records.start(pos); !records.isEnd(pos); records.next(pos))
+        all.append(reinterpret_cast<const char*>(records.get(pos).bytes), sizeof(Data::bytes));
+    return all;
+}
+
+} // namespace
+
+class Review : public MainWindow
+{
+protected:
+    RecordReview& review() const { return *gui->findChild<RecordReview*>(); }
+    RecordFiles& files() const { return review().files(); }
+    QString status() const { return gui->statusBar()->currentMessage(); }
+
+    // Answers the question that the next step may ask; `asked` says whether it did.
+    void answer(QMessageBox::StandardButton button)
+    {
+        asked = false;
+        QTimer::singleShot(0, [this, button] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked = true;
+                box->button(button)->click();
+            }
+        });
+    }
+
+    // Everything the window shows of its records.
+    std::string held() const
+    {
+        std::string all = bytesOf(gui->contents().records) + logView()->toPlainText().toStdString();
+        for (const std::vector<float>& window : gui->contents().values)
+            all.append(reinterpret_cast<const char*>(window.data()), window.size() * sizeof(float));
+        return all + std::to_string(gui->contents().sampleIndex) + "/" + std::to_string(review().history().count());
+    }
+
+    void liveRecords(const std::vector<Stamp>& stamps)
+    {
+        Bytes bytes;
+        for (const Stamp& at : stamps)
+            bytes = concat({bytes, bytesOf(rawRecord(at, exampleReading()))});
+        const int before = gui->contents().records.count();
+        putOnLine(bytes);
+        ASSERT_TRUE(waitForRecords(before + int(stamps.size())));
+    }
+
+    bool asked = false;
+};
+
+// Summer time in Berlin and the night the clocks go back, under a German
+// locale: Open fills the window as a download would, Save and Save As write
+// the very same bytes again.
+TEST_F(Review, AnOpenedFileIsShownAsADownloadAndSavedByteForByte)
+{
+    GermanNumbers german;
+    EXPECT_TRUE(german.active());
+    unsigned seed = 11;
+    ZList<Data> logged;
+    appendLog(logged, 1626264000, 1500, seed);  // 2021-07-14 12:00:00
+    appendLog(logged, 1635645000, 1800, seed);  // 2021-10-31 01:50:00, through 02:00-03:00
+    ASSERT_EQ(writeCsv(logged, ZString("logged.csv")).getNumber(), 0);
+    const QByteArray text = fileBytes("logged.csv");
+
+    ASSERT_TRUE(files().openFile("logged.csv"));
+    EXPECT_EQ(gui->contents().records.count(), 3300);
+    EXPECT_TRUE(status().contains("Opened 3300 records"));
+    // The live windows hold the newest 2048, the Time channel the first column.
+    const Gui::Contents shown = gui->contents();
+    ASSERT_EQ(shown.sampleIndex, 2048);
+    const QList<QByteArray> lines = text.trimmed().split('\n');
+    EXPECT_FLOAT_EQ(shown.values[Time][2047], lines.last().split(' ').first().toFloat());
+    EXPECT_FLOAT_EQ(shown.values[Time][0], lines[3300 - 2048].split(' ').first().toFloat());
+    float last[channelCount];
+    for (int c = 0; c < channelCount; ++c)
+        last[c] = shown.values[c][2047];
+    EXPECT_EQ(logView()->document()->blockCount(), 3300);
+    EXPECT_EQ(logView()->document()->lastBlock().text() + "\n", logLine(logged[3299], last).cStr());
+    // The history holds every record and shows them all.
+    EXPECT_EQ(review().history().count(), 3300);
+    EXPECT_TRUE(graph(Speed)->showsHistory());
+    EXPECT_EQ(review().history().visibleRange().last, 3300);
+
+    button("Save")->click();
+    EXPECT_EQ(fileBytes("cardata.csv"), text);
+    ASSERT_TRUE(files().saveAsFile(workFolder.filePath("copy.csv")));
+    EXPECT_EQ(fileBytes(workFolder.filePath("copy.csv")), text);
+}
+
+// A file that is refused changes nothing in the window, nor do a question
+// answered with Cancel or a folder; records that are not saved are asked for.
+TEST_F(Review, ARefusedFileLeavesTheWindowAsItWas)
+{
+    sim->setAnswering(false);
+    gui->liveData();
+    liveRecords({{2008, 12, 31, 23, 59, 30}, {2008, 12, 31, 23, 59, 40}});
+    button("Stop")->click();
+    const std::string before = held();
+    const QByteArray good = "0 2008-12-31 23:59:30 12.30 150.00 45.67 12.34 1.50 10.00 20.50 87 22.50\n"
+                            "10 2008-12-31 23:59:40 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0 0.00\n";
+    writeText("bad.csv", good + "20 2008-12-31 23:59:50 0.00 0.00 0.00\n");
+    writeText("good.csv", good);
+    err();
+
+    answer(QMessageBox::Discard);
+    EXPECT_FALSE(files().openFile("bad.csv"));
+    EXPECT_TRUE(asked) << "two records are not saved";
+    EXPECT_EQ(err(), "Error: Unable to open file bad.csv: line 3: 6 fields; a record has 12\n");
+    EXPECT_TRUE(status().contains("bad.csv: line 3: 6 fields")) << status().toStdString();
+    EXPECT_TRUE(held() == before);
+
+    answer(QMessageBox::Discard);
+    EXPECT_FALSE(files().openFile(workFolder.path()));
+    EXPECT_EQ(err(), "Error: Unable to open file " + workFolder.path().toStdString() + ": " +
+                         workFolder.path().toStdString() + " is a folder, not a file\n");
+    answer(QMessageBox::Cancel);
+    EXPECT_FALSE(files().openFile("good.csv"));
+    EXPECT_TRUE(held() == before);
+    EXPECT_EQ(err(), "");
+
+    answer(QMessageBox::Discard);
+    ASSERT_TRUE(files().openFile("good.csv"));
+    EXPECT_EQ(gui->contents().records.count(), 2);
+    EXPECT_FALSE(held() == before);
+    // Just opened: nothing to lose, nothing asked.
+    answer(QMessageBox::Cancel);
+    EXPECT_TRUE(files().openFile("good.csv"));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(asked);
+}
+
+// Pause freezes the graphs on the history so far while records keep coming
+// into the window; P again goes on with the newest. Opening waits for Stop.
+TEST_F(Review, PauseKeepsRecordsArrivingAndOpeningWaitsForStop)
+{
+    gui->show();
+    gui->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(gui.get()));
+    sim->setAnswering(false);
+    QAction* pause = menuEntry("&Pause");
+    EXPECT_FALSE(pause->isEnabled()) << "nothing runs";
+    button("LiveData")->click();
+    liveRecords({{2008, 12, 31, 23, 59, 30}, {2008, 12, 31, 23, 59, 40}});
+    EXPECT_FALSE(menuEntry("&Open...")->isEnabled());
+    EXPECT_FALSE(files().openFile("cardata.csv"));
+    EXPECT_TRUE(status().contains("not while LiveData")) << status().toStdString();
+
+    QTest::keyClick(gui.get(), Qt::Key_P);
+    EXPECT_TRUE(pause->isChecked());
+    EXPECT_TRUE(graph(Speed)->showsHistory());
+    liveRecords({{2008, 12, 31, 23, 59, 50}, {2009, 1, 1, 0, 0, 0}, {2009, 1, 1, 0, 0, 10}});
+    EXPECT_EQ(logView()->document()->blockCount(), 5);
+    EXPECT_EQ(review().history().count(), 5);
+    EXPECT_EQ(review().history().visibleRange().last, 2) << "the drawing stands still";
+
+    // The cursor reads what has arrived so far.
+    ZGraphPlot* plot = graph(Voltage)->plotArea();
+    QTest::mouseMove(plot, QPoint(plot->width() - 2, 10));
+    const QString readOut = gui->findChild<CursorReadout*>()->text();
+    EXPECT_TRUE(readOut.startsWith("2008-12-31 23:59:40  Throttle 12.00")) << readOut.toStdString();
+    EXPECT_TRUE(readOut.endsWith("Time 10.00")) << readOut.toStdString();
+
+    // Typing elsewhere is typing, not Pause.
+    auto* typing = new QLineEdit(gui->centralWidget());
+    typing->show();
+    typing->setFocus();
+    QTest::keyClick(typing, Qt::Key_P);
+    EXPECT_EQ(typing->text(), "p");
+    EXPECT_TRUE(pause->isChecked());
+    delete typing;
+
+    QTest::keyClick(gui.get(), Qt::Key_P);
+    EXPECT_FALSE(pause->isChecked());
+    EXPECT_FALSE(graph(Speed)->showsHistory());
+    button("Stop")->click();
+    EXPECT_TRUE(graph(Speed)->showsHistory());
+    EXPECT_EQ(review().history().visibleRange().last, 5);
+    EXPECT_TRUE(menuEntry("&Open...")->isEnabled());
+    EXPECT_FALSE(pause->isEnabled());
+}
+
+TEST_F(Review, SaveAsAndThePictureReportWhatTheyCouldNotWrite)
+{
+    gui->resize(1010, 700);
+    gui->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(gui.get()));
+    sim->setAnswering(false);
+    gui->liveData();
+    liveRecords({{2008, 12, 31, 23, 59, 30}});
+    err();
+
+    // A full disk: the file written beside the one picked is /dev/full.
+    const QString picked = workFolder.filePath("picked.csv");
+    const std::string temp = picked.toStdString() + "." + std::to_string(long(getpid())) + ".tmp";
+    ASSERT_EQ(symlink("/dev/full", temp.c_str()), 0);
+    EXPECT_FALSE(files().saveAsFile(picked));
+    EXPECT_EQ(err(), "Error: Unable to write file " + picked.toStdString() + ": Cannot write file: " +
+                         picked.toStdString() + ": No space left on device\n");
+    EXPECT_EQ(fileBytes(picked), "<no regular file>");
+    EXPECT_TRUE(status().startsWith("Save failed")) << status().toStdString();
+    EXPECT_EQ(files().saveAsFile("/nonexistent/picked.csv"), false);
+    EXPECT_EQ(err(), "Error: Unable to open file /nonexistent/picked.csv\n");
+
+    // The picture is the ten graphs, no more; a folder that is not there is said so.
+    ASSERT_TRUE(review().exportPictureTo(workFolder.filePath("graphs.png")));
+    const QImage picture(workFolder.filePath("graphs.png"));
+    EXPECT_EQ(picture.width(), graph(Throttle)->width());
+    EXPECT_EQ(picture.height(), graph(Time)->geometry().bottom() - graph(Throttle)->geometry().top() + 1);
+    EXPECT_FALSE(review().exportPictureTo("/nonexistent/graphs.png"));
+    EXPECT_EQ(err().rfind("Error: Unable to write file /nonexistent/graphs.png: ", 0), 0u);
+    EXPECT_TRUE(status().startsWith("Export failed")) << status().toStdString();
+}
