@@ -1,7 +1,6 @@
 #include "ZSerial.h"
 
 #include "LinkConstants.h"
-#include "PortPermission.h"
 
 #include <cerrno>
 #include <chrono>
@@ -152,7 +151,7 @@ std::string ZSerial::openFailure() const
 
 bool ZSerial::openDeniedByPermissions() const
 {
-    return carlink::isPermissionError(openError);
+    return openError == EACCES || openError == EPERM;
 }
 
 int ZSerial::close()
