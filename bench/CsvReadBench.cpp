@@ -55,7 +55,7 @@ long statusKilobytes(const char* field)
 // A day's log as the Car Computer keeps it: one record a second, every value moving.
 void writeLog(const std::string& file, int count)
 {
-    ZList<Data> records;
+    RecordList records;
     time_t at = 1215000000;  // early July 2008: summer time in Berlin
     unsigned seed = 12345;
     for (int i = 0; i < count; ++i, ++at) {
@@ -69,7 +69,7 @@ void writeLog(const std::string& file, int count)
             seed = seed * 1103515245u + 12345u;
             d.bytes[offset] = static_cast<unsigned char>(seed >> 16);
         }
-        records.append(d);
+        records.push_back(d);
     }
     if (writeCsv(records, ZString(file.c_str())).getNumber() != 0) {
         std::fprintf(stderr, "csv_read_bench: cannot write %s\n", file.c_str());
@@ -89,7 +89,7 @@ bool makeFile(const std::string& file, int count)
 }
 
 // Reads the file `times` times into `records`; the fastest times in seconds.
-Timing readBest(const std::string& file, ZList<Data>& records, int times)
+Timing readBest(const std::string& file, RecordList& records, int times)
 {
     Timing best;
     for (int i = 0; i < times; ++i) {
@@ -115,8 +115,7 @@ int main(int argc, char** argv)
     const char* tmp = std::getenv("TMPDIR");
     const std::string folder = argc > 1 ? argv[1] : tmp ? tmp : "/tmp";
 
-    std::printf("Opening cardata.csv (file in %s; a ZList<Data> node is %zu bytes)\n", folder.c_str(),
-                sizeof(ZListNode<Data>));
+    std::printf("Opening cardata.csv (file in %s; a record is %zu bytes)\n", folder.c_str(), sizeof(Data));
     for (int count : {100000, 1000000}) {
         const std::string file = folder + "/csv_read_bench." + std::to_string(long(getpid())) + ".csv";
         if (!makeFile(file, count)) {
@@ -127,7 +126,7 @@ int main(int argc, char** argv)
         stat(file.c_str(), &status);
 
         const std::size_t heapBefore = mallinfo2().uordblks;
-        ZList<Data> records;
+        RecordList records;
         const Timing first = readBest(file, records, 1);
         const std::size_t heapHeld = mallinfo2().uordblks;
         const long peakFirst = statusKilobytes("VmHWM");
@@ -136,7 +135,7 @@ int main(int argc, char** argv)
 
         std::printf("%8d records (%5.1f MB): first open %.3f s (CPU %.3f s); best of %d %.3f s (CPU %.3f s): "
                     "%.0f records/s, %.3f s per 200,000\n",
-                    records.count(), double(status.st_size) / 1e6, first.wall, first.cpu, repeats, best.wall,
+                    int(records.size()), double(status.st_size) / 1e6, first.wall, first.cpu, repeats, best.wall,
                     best.cpu, count / best.wall, best.wall * 200000 / count);
         std::printf("          memory: %.1f bytes of heap per record held; VmHWM %.1f MB after the first open, "
                     "%.1f MB after opening again while holding them\n",

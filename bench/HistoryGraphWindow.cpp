@@ -48,7 +48,7 @@ HistoryGraphWindow::HistoryGraphWindow(long records)
         graphLayout->addWidget(graph);
         graphs.push_back(graph);
     }
-    history = new HistoryView(graphs, this, this);
+    history = new HistoryView(graphs, samples, this, this);
     main->addWidget(history->scrollBar());
     auto* log = new QPlainTextEdit(this);
     log->setReadOnly(true);
@@ -60,10 +60,8 @@ HistoryGraphWindow::HistoryGraphWindow(long records)
     main->addLayout(buttons);
     resize(1010, 700);
 
-    float values[channels];
-    for (long n = 0; n < records; ++n) {
+    for (long n = 0; n < records; ++n)
         for (int c = 0; c < channels; ++c)
-            values[c] = signal(c, n);
-        history->append(values);
-    }
+            samples[std::size_t(c)].append(signal(c, n));
+    history->samplesAppended();
 }

@@ -3,6 +3,8 @@
 // scroll bar, a log view and a row of buttons, with a history of synthetic
 // records: slow waves with noise and, now and then, a one-record spike.
 
+#include "SampleHistory.h"
+
 #include <QWidget>
 
 #include <vector>
@@ -27,5 +29,6 @@ public:
 private:
     std::vector<ZGraph*> graphs;
     QWidget* graphArea = nullptr;
+    std::vector<SampleHistory> samples = std::vector<SampleHistory>(channels);
     HistoryView* history = nullptr;
 };

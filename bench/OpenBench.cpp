@@ -52,7 +52,7 @@ long statusKilobytes(const char* field)
 // A log of one record a second from early July 2008, every value moving.
 bool writeLog(const std::string& file, int count)
 {
-    ZList<Data> records;
+    RecordList records;
     time_t at = 1215000000;
     unsigned seed = 12345;
     for (int i = 0; i < count; ++i, ++at) {
@@ -66,7 +66,7 @@ bool writeLog(const std::string& file, int count)
             seed = seed * 1103515245u + 12345u;
             d.bytes[offset] = static_cast<unsigned char>(seed >> 16);
         }
-        records.append(d);
+        records.push_back(d);
     }
     return writeCsv(records, ZString(file.c_str())).getNumber() == 0;
 }
@@ -96,7 +96,7 @@ int openOnce(int argc, char** argv, const std::string& file, int count)
     std::fprintf(stderr,
                  "%8d records: open %.3f s, painted after %.3f s, CPU %.3f s: %.3f s per 200,000\n"
                  "          memory: %.1f MB resident before, VmHWM %.1f MB after\n",
-                 gui.contents().records.count(), opened, shown, cpu, shown * 200000 / count, rssBefore / 1024.0,
+                 int(gui.contents().records.size()), opened, shown, cpu, shown * 200000 / count, rssBefore / 1024.0,
                  peak / 1024.0);
     return 0;
 }
@@ -104,11 +104,11 @@ int openOnce(int argc, char** argv, const std::string& file, int count)
 // The reading alone (readCsv), in a process of its own: the rest of Open's time is the filling.
 int readOnce(const std::string& file)
 {
-    ZList<Data> records;
+    RecordList records;
     const Clock::time_point start = Clock::now();
     if (!readCsv(ZString(file.c_str()), records).ok)
         return 1;
-    std::fprintf(stderr, "%8d records: reading alone %.3f s\n", records.count(), secondsSince(start));
+    std::fprintf(stderr, "%8d records: reading alone %.3f s\n", int(records.size()), secondsSince(start));
     return 0;
 }
 

@@ -51,12 +51,12 @@ double median(std::vector<double> values)
 std::vector<double> takeRecords(Gui& gui, int count)
 {
     std::vector<double> perRecord;
-    const int target = gui.contents().records.count() + count;
-    while (gui.contents().records.count() < target) {
-        const int before = gui.contents().records.count();
+    const int target = int(gui.contents().records.size()) + count;
+    while (int(gui.contents().records.size()) < target) {
+        const int before = int(gui.contents().records.size());
         const Clock::time_point start = Clock::now();
         gui.doData();
-        const int taken = gui.contents().records.count() - before;
+        const int taken = int(gui.contents().records.size()) - before;
         if (taken > 0)
             perRecord.push_back(secondsSince(start) * 1000.0 / taken);
     }
@@ -91,7 +91,7 @@ int recordStep(int records)
     const double elapsed = secondsSince(start);
 
     std::fprintf(stderr, "record step, 10 graphs of 2048 samples and a log line, 1010x700, offscreen\n");
-    std::fprintf(stderr, "  records:                 %d\n", gui.contents().records.count());
+    std::fprintf(stderr, "  records:                 %d\n", int(gui.contents().records.size()));
     std::fprintf(stderr, "  records per second:      %.0f\n", records / elapsed);
     std::fprintf(stderr, "  median ms per record:    %.3f (first %d), %.3f (last %d)\n", median(early), sample,
                  median(late), sample);
@@ -128,7 +128,7 @@ int pacedDownload()
     // Per record 34 bytes come down and one 'n' goes up: 35 bytes of 10 bits.
     const double lineSeconds = 2048 * 35 * 10.0 / 4800;
     std::fprintf(stderr, "paced download of 2048 records at 4800 baud\n");
-    std::fprintf(stderr, "  records:        %d\n", gui.contents().records.count());
+    std::fprintf(stderr, "  records:        %d\n", int(gui.contents().records.size()));
     std::fprintf(stderr, "  took:           %.1f s\n", elapsed);
     std::fprintf(stderr, "  line time:      %.1f s\n", lineSeconds);
     std::fprintf(stderr, "  over the line:  %+.2f %%\n", (elapsed / lineSeconds - 1) * 100);

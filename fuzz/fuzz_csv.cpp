@@ -28,22 +28,21 @@ void check(bool promiseKept, const char* promise)
     }
 }
 
-std::string bytesOf(const ZList<Data>& records)
+std::string bytesOf(const RecordList& records)
 {
     std::string all;
-    ZListPos pos;
-    for (records.start(pos); !records.isEnd(pos); records.next(pos))
-        all.append(reinterpret_cast<const char*>(records.get(pos).bytes), sizeof(Data::bytes));
+    for (const Data& record : records)
+        all.append(reinterpret_cast<const char*>(record.bytes), sizeof(Data::bytes));
     return all;
 }
 
-const ZList<Data>& heldBefore()
+const RecordList& heldBefore()
 {
-    static const ZList<Data> held = [] {
-        ZList<Data> list;
+    static const RecordList held = [] {
+        RecordList list;
         Data d;
         std::memset(d.bytes, 0x5a, sizeof d.bytes);
-        list.append(d);
+        list.push_back(d);
         return list;
     }();
     return held;
@@ -62,7 +61,7 @@ std::string normalised(const std::string& text)
     return out;
 }
 
-std::string saved(const ZList<Data>& records)
+std::string saved(const RecordList& records)
 {
     static const std::string file = [] {
         const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
@@ -93,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)zoneSet;
 
     const std::string text(reinterpret_cast<const char*>(data), size);
-    ZList<Data> records = heldBefore();
+    RecordList records = heldBefore();
     const CsvReadResult result = parseCsv(text.data(), text.size(), records);
     const int lines = int(std::count(text.begin(), text.end(), '\n')) + 1;
 
@@ -107,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(bytesOf(records) == bytesOf(heldBefore()), "a refused text leaves the records alone");
     } else {
         const std::string expected = normalised(text);
-        check(records.count() == int(std::count(expected.begin(), expected.end(), '\n')), "one record per line");
+        check(int(records.size()) == int(std::count(expected.begin(), expected.end(), '\n')), "one record per line");
         check(saved(records) == expected, "Save writes back the text read");
     }
 

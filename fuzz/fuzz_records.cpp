@@ -20,6 +20,7 @@
 #include "LinkConstants.h"
 #include "RecordIntake.h"
 #include "RecordText.h"
+#include "Recording.h"
 #include "ZList.h"
 #include "ZString.h"
 
@@ -113,7 +114,6 @@ private:
 class Keeper
 {
 public:
-    explicit Keeper(RecordIntake& intake) : intake(intake) {}
 
     // Keeps a whole record once it is checked and made into text; returns the answer's kind.
     IntakeResult::Kind take(const IntakeResult& r)
@@ -121,20 +121,20 @@ public:
         if (r.kind == IntakeResult::Kind::Whole) {
             if (r.record.magic() != carlink::recordMagic)
                 brokenPromise("a whole record without the magic", r.record.magic());
-            if (r.seconds != float(r.stamp - intake.timeOrigin()))
-                brokenPromise("Time is not seconds since the origin", long(r.stamp), long(intake.timeOrigin()));
+            recording.add(r.record, r.stamp);
+            const float seconds = recording.sample(recording.count() - 1, Time);
+            if (seconds != float(r.stamp - recording.timeOrigin()))
+                brokenPromise("Time is not seconds since the origin", long(r.stamp), long(recording.timeOrigin()));
             float values[channelCount];
-            liveChannelValues(r.record, r.seconds, values);
+            liveChannelValues(r.record, seconds, values);
             logLine(r.record, values);
-            records.append(r.record);
+            records.push_back(r.record);
         }
         return r.kind;
     }
 
-    ZList<Data> records;
-
-private:
-    RecordIntake& intake;
+    RecordList records;
+    Recording recording;
 };
 
 Info infoOf(const Bytes& reply)
@@ -255,11 +255,11 @@ void directory(Input& input)
         checkRows(listed, info, r);
 }
 
-void exportRecords(const ZList<Data>& records)
+void exportRecords(const RecordList& records)
 {
     static ExportFolder folder;
     ZError err;
-    if (records.count() > 0 && (err = writeCsv(records, folder.csv)))
+    if (int(records.size()) > 0 && (err = writeCsv(records, folder.csv)))
         brokenPromise(err.getString().cStr());
 }
 
@@ -275,7 +275,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)zoneSet;
     // The records kept, the time origin and the framer belong to this input alone.
     RecordIntake intake;
-    Keeper keeper(intake);
+    Keeper keeper;
     Input input(data, size);
     const std::uint8_t first = input.byte();
     switch (first % 3) {

@@ -2,6 +2,7 @@
 
 #include "PortMenu.h"
 #include "PortStatus.h"
+#include "StatusNotes.h"
 #include "WDataDirectory.h"
 #include "WManual.h"
 #include "ZGraph.h"
@@ -14,10 +15,9 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-#include <algorithm>
 #include <cstdio>
 
-Gui::Gui(ZString device) : session(port, device)
+Gui::Gui(ZString device) : session(port, device), download(session, recording)
 {
     setMinimumSize(1010, 700);
 }
@@ -65,13 +65,13 @@ void Gui::createMainWidget()
     QVBoxLayout* graphLayout = new QVBoxLayout;
     graphLayout->setSpacing(0);
     mainLayout->addLayout(graphLayout, 1);
-    for (const char* name : channelNames) {
+    for (const ChannelInfo& channel : channels) {
         graphs.push_back(new ZGraph(mainBox));
-        graphs.back()->setYLabel(ZString(name));
+        graphs.back()->setYLabel(ZString(channel.name));
         graphs.back()->setMinimumHeight(55);
         graphLayout->addWidget(graphs.back());
     }
-    beginRun(0);
+    showWindows();
 
     logView = new QPlainTextEdit(mainBox);
     logView->setReadOnly(true);
@@ -95,17 +95,26 @@ void Gui::createMainWidget()
     addButton("Save", SLOT(save()));
     addButton("SetTime", SLOT(setTime()));
     setCentralWidget(mainBox);
-    enableButtons(true, true, false);
 
     directoryDialog = new WDataDirectory(this, this);
-    review = new RecordReview(
-        {this, mainLayout, graphs, logView, records, values, sampleIndex, session, openAction, pauseAction}, this);
+    review = new RecordReview(this, mainLayout, graphs, recording, openAction, pauseAction, this);
+    enableButtons(true, true, false);
     new PortStatus(session, statusBar());
+    connect(&recording, &Recording::appended, this, &Gui::showAppended);
+    connect(&recording, &Recording::cleared, this, &Gui::showWindows);
+    connect(&recording, &Recording::windowsRestarted, this, &Gui::showWindows);
+    connect(&recording, &Recording::replaced, this, &Gui::showOpened);
+    connect(&download, &Download::started, this, [this] { enableButtons(false, false, true); });
+    connect(&download, &Download::progress, this, [this](int block, int blocks, int record, int records) {
+        note(QString::fromLatin1("Download: block %1 of %2, record %3 of %4").arg(block).arg(blocks).arg(record).arg(records));
+    });
     connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
     connect(&session, &PortSession::lineClosed, this, [this] {
         // A closed line ends the stream: a whole record still waiting there is kept.
+        std::vector<Recording::Arrival> batch;
         for (IntakeResult taken; (taken = intake.nextAtLineEnd()).kind != IntakeResult::Kind::Nothing;)
-            showRecord(taken);
+            keep(taken, batch);
+        recording.add(batch);
     });
     session.open();
     update();
@@ -118,43 +127,11 @@ void Gui::createToolBar()
 
 void Gui::beginRun(int mode)
 {
-    // The sample windows start empty, the intake frames nothing left from the
-    // last run, and a port that comes back asks for the stream only in live mode.
-    sampleIndex = 0;
-    for (std::vector<float>& window : values)
-        window.assign(sampleCount, 0.0f);
+    // The intake frames nothing left from the last run, and a port that comes
+    // back asks for the stream only in live mode.
     intake.startRun();
     liveMode = mode;
     session.setStreaming(mode != 0);
-}
-
-void Gui::showRecord(const IntakeResult& taken)
-{
-    if (taken.kind == IntakeResult::Kind::Broken)
-        std::fprintf(stderr, "Error in packet received: Num: %d Magic: %x\n", taken.bytes, unsigned(taken.magic));
-    if (taken.kind != IntakeResult::Kind::Whole)
-        return;
-    if (sampleIndex == sampleCount) {
-        // Full windows slide: the oldest sample leaves, the newest goes last.
-        for (std::vector<float>& window : values)
-            std::rotate(window.begin(), window.begin() + 1, window.end());
-        sampleIndex = sampleCount - 1;
-    }
-    float sample[channelCount];
-    liveChannelValues(taken.record, taken.seconds, sample);
-    for (int channel = 0; channel < channelCount; ++channel) {
-        values[channel][sampleIndex] = sample[channel];
-        graphs[channel]->setData(values[channel]);
-    }
-    ++sampleIndex;
-    records.append(taken.record);
-    review->recordShown(sample);
-    logView->appendPlainText(QString::fromLatin1(logLine(taken.record, sample).cStr()).chopped(1));
-    // Lets the graphs and the log repaint, and Stop answer, during long transfers.
-    // A poll tick takes only what already waits, so there a button press waits
-    // for the tick's end rather than start an exchange between two records.
-    const bool inTick = session.holder() == PortSession::Use::Poll;
-    QCoreApplication::processEvents(inTick ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
 }
 
 void Gui::note(const QString& text, int timeoutMs)
@@ -167,8 +144,7 @@ void Gui::enableButtons(bool live, bool fetch, bool stop)
     liveButton->setEnabled(live);
     fetchButton->setEnabled(fetch);
     stopButton->setEnabled(stop);
-    if (review)  // Stop is on exactly while a run goes on
-        review->runningChanged(stop);
+    review->runningChanged(stop);  // Stop is on exactly while a run goes on
 }
 
 void Gui::manual()

@@ -1,16 +1,16 @@
 #pragma once
-// TralixGui's main window: the ten graphs, the log view, the buttons, the data
-// directory dialog and the lists of received directory entries and records.
-// Its slots are the program's commands; the port is the port session's to lend.
+// TralixGui's main window: the ten graphs, the log view, the buttons and the
+// data directory dialog, all views of what the window holds (the recording).
+// Its slots are the program's commands; the port is the port session's to
+// lend, and the download runs in a class of its own.
 
 #include "AppGui.h"
-#include "CarLink.h"
 #include "DirectorySource.h"
+#include "Download.h"
 #include "PortSession.h"
 #include "RecordIntake.h"
 #include "RecordReview.h"
-#include "RecordText.h"
-#include "StatusNotes.h"
+#include "Recording.h"
 
 #include <vector>
 
@@ -32,18 +32,21 @@ public:
     // What the window holds, for reading from outside.
     struct Contents
     {
-        const ZList<Data>& records;
+        const RecordList& records;
         const std::vector<float> (&values)[channelCount];
         int sampleIndex, liveMode;
     };
-    Contents contents() const { return {records, values, sampleIndex, liveMode}; }
+    Contents contents() const
+    {
+        return {recording.records(), recording.live().all(), recording.live().sampleIndex(), liveMode};
+    }
     PortSession& portSession() { return session; }
 
 public slots:
     void manual();
     void about();
-    void getInfo();
-    void getDirectory(ZList<ZString>& directory) override;
+    void getInfo() { download.getInfo(); }
+    void getDirectory(ZList<ZString>& directory) override { download.getDirectory(directory); }
     void fetchData();
     void fetchDataDir(ZList<int> entries) override;
     void liveData();
@@ -52,7 +55,7 @@ public slots:
     void reset();
     void resetFull();
     void doData(int block = 0);
-    void save();
+    void save() { review->files().save(); }
     void fetchDataOld();
     // Looking back at what the window holds (RecordReview): the File and View entries.
     void openRecords() { review->files().open(); }
@@ -68,9 +71,12 @@ protected:
 
 private:
     void beginRun(int mode);
-    void takeDownloadRecord();
-    void showRecord(const IntakeResult& taken);
-    void downloadBlock(int row, int blockNumber, int blockCount);
+    // Whole records go to `batch`, bytes that are no record to the console.
+    static void keep(const IntakeResult& taken, std::vector<Recording::Arrival>& batch);
+    // The live graphs and the log, as the recording is now.
+    void showAppended(int count);
+    void showWindows();
+    void showOpened();
     void note(const QString& text, int timeoutMs = 0);
     void enableButtons(bool live, bool fetch, bool stop);
 
@@ -80,17 +86,12 @@ private:
     QPushButton* fetchButton = nullptr;
     QPushButton* stopButton = nullptr;
     std::vector<ZGraph*> graphs;
-    std::vector<float> values[channelCount];
     ZSerial port;
     PortSession session;
-    int sampleIndex = 0;
-    int sampleCount = 2048;
-    Info info;  // DirNumber, DirPos, DataPos of the last Info reply
-    ZList<Directory> dirEntries;
+    Recording recording;  // the records since the last clear, with their samples
+    RecordIntake intake;  // where live bytes become records
+    Download download;
     WDataDirectory* directoryDialog = nullptr;
-    ZList<Data> records;
-    RecordIntake intake;           // where received bytes become records
-    bool downloadStalled = false;  // the last record asked for did not come
     QAction* openAction = nullptr;
     QAction* pauseAction = nullptr;
     RecordReview* review = nullptr;  // history, cursor, pause, files, picture

@@ -1,5 +1,7 @@
 #include "RecordIntake.h"
 
+#include <cstdio>
+
 RecordIntake::RecordIntake(Clock clock) : clock(clock)
 {
 }
@@ -61,8 +63,10 @@ IntakeResult RecordIntake::whole(const Data& raw)
     result.kind = IntakeResult::Kind::Whole;
     result.record = raw;
     result.stamp = result.record.decode(presentMoment);
-    if (origin == 0)
-        origin = result.stamp;
-    result.seconds = float(result.stamp - origin);
     return result;
+}
+
+void reportBroken(const IntakeResult& broken)
+{
+    std::fprintf(stderr, "Error in packet received: Num: %d Magic: %x\n", broken.bytes, unsigned(broken.magic));
 }

@@ -1,8 +1,7 @@
 #pragma once
 // Where Data records enter the program: the bytes of a live tick, framed on the
 // magic, or one read of a download. Each answer is a whole record (decoded, with
-// its time), bytes that are no record, or nothing. The intake owns the run's
-// time origin: the first whole record sets it, and nothing resets it.
+// its time stamp), bytes that are no record, or nothing.
 
 #include "CarRecords.h"
 #include "RecordFramer.h"
@@ -13,14 +12,13 @@
 struct IntakeResult
 {
     enum class Kind {
-        Whole,    // `record` decoded in place; `stamp` its time, `seconds` since the origin
+        Whole,    // `record` decoded in place; `stamp` its time
         Broken,   // `bytes` that are no record, `magic` their first two (little-endian)
         Nothing,  // nothing to take; after a read, `bytes` is what the read returned
     };
     Kind kind = Kind::Nothing;
     Data record;
     std::time_t stamp = 0;
-    float seconds = 0;
     int bytes = 0;
     std::uint16_t magic = 0;
 };
@@ -50,12 +48,13 @@ public:
     // Download: one read of a record; `received` is what the read returned.
     IntakeResult takeRead(const Data& raw, int received);
 
-    std::time_t timeOrigin() const { return origin; }
-
 private:
     IntakeResult whole(const Data& raw);
 
     Clock clock;
     RecordFramer framer;
-    std::time_t origin = 0;
 };
+
+// The console's line for bytes that are no record:
+// "Error in packet received: Num: <bytes> Magic: <first two, hex>".
+void reportBroken(const IntakeResult& broken);

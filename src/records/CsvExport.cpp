@@ -41,7 +41,7 @@ time_t ExportClock::seconds(const Data& record)
     return steady ? hourStart + 60 * record.min() + record.sec() : exportSeconds(record);
 }
 
-ZError writeCsv(const ZList<Data>& records, const ZString& fileName)
+ZError writeCsv(const RecordList& records, const ZString& fileName)
 {
     ZString tempName;
     tempName.format("%s.%ld.tmp", fileName.cStr(), long(getpid()));
@@ -53,9 +53,9 @@ ZError writeCsv(const ZList<Data>& records, const ZString& fileName)
 
     int error = 0;
     time_t origin = 0;
-    ZListPos pos;
-    for (records.start(pos); !records.isEnd(pos) && error == 0; records.next(pos)) {
-        const Data& record = records.get(pos);
+    for (const Data& record : records) {
+        if (error != 0)
+            break;
         const time_t seconds = exportSeconds(record);
         if (origin == 0)
             origin = seconds;

@@ -3,7 +3,7 @@
 
 #include "CarRecords.h"
 #include "ZError.h"
-#include "ZList.h"
+#include "RecordList.h"
 #include "ZString.h"
 
 #include <ctime>
@@ -38,4 +38,4 @@ private:
 // the first record. The lines go to a temporary file beside it, which replaces
 // the old file only once every line was written and the file closed: a full
 // disk never leaves a cut-short file behind, nor destroys the previous one.
-ZError writeCsv(const ZList<Data>& records, const ZString& fileName);
+ZError writeCsv(const RecordList& records, const ZString& fileName);

@@ -57,22 +57,9 @@ CsvReadResult changedWhileRead(const ZString& fileName)
     return fileFault("%s changed while it was read; open it again once it is complete", fileName);
 }
 
-// Moves the records over node by node: the memory each one frees is at once
-// taken again by the next, so the list is never held twice.
-void moveRecords(ZList<Data>& from, ZList<Data>& to)
-{
-    to.clear();
-    ZListPos pos;
-    from.start(pos);
-    while (!from.isEnd(pos)) {
-        to.append(from.get(pos));
-        from.remove(pos);
-    }
-}
-
 } // namespace
 
-CsvReadResult readCsv(const ZString& fileName, ZList<Data>& records, const CsvReadProgress& progress)
+CsvReadResult readCsv(const ZString& fileName, RecordList& records, const CsvReadProgress& progress)
 {
     struct stat before;
     if (stat(fileName.cStr(), &before) != 0)
@@ -115,15 +102,15 @@ CsvReadResult readCsv(const ZString& fileName, ZList<Data>& records, const CsvRe
         return changedWhileRead(fileName);
     if (!parser.finish())
         return parser.result();
-    moveRecords(parser.records(), records);
+    records = std::move(parser.records());
     return parser.result();
 }
 
-CsvReadResult parseCsv(const char* text, std::size_t size, ZList<Data>& records)
+CsvReadResult parseCsv(const char* text, std::size_t size, RecordList& records)
 {
     CsvParser parser;
     if (!parser.feed(text, size) || !parser.finish())
         return parser.result();
-    moveRecords(parser.records(), records);
+    records = std::move(parser.records());
     return parser.result();
 }

@@ -5,7 +5,7 @@
 // refused whole, naming the first line at fault.
 
 #include "CarRecords.h"
-#include "ZList.h"
+#include "RecordList.h"
 #include "ZString.h"
 
 #include <cstddef>
@@ -32,7 +32,7 @@ using CsvReadProgress = std::function<void(long long bytesRead, long long fileSi
 // Reads `fileName`. On success `records` holds the file's records in order
 // (calendar bytes decoded, the bytes the file does not carry 0); on refusal
 // `records` is left exactly as it was.
-CsvReadResult readCsv(const ZString& fileName, ZList<Data>& records, const CsvReadProgress& progress = {});
+CsvReadResult readCsv(const ZString& fileName, RecordList& records, const CsvReadProgress& progress = {});
 
 // The same for a file's text already in memory.
-CsvReadResult parseCsv(const char* text, std::size_t size, ZList<Data>& records);
+CsvReadResult parseCsv(const char* text, std::size_t size, RecordList& records);

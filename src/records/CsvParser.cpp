@@ -117,7 +117,7 @@ bool CsvParser::takeLine(const char* begin, const char* end, bool lineFeed)
             return refuse(lines, mismatch(begin, end, record, expected, expected + expectedLength - 1));
     }
 
-    parsed.append(record);
+    parsed.push_back(record);
     return true;
 }
 

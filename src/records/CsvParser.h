@@ -5,7 +5,7 @@
 
 #include "CarRecords.h"
 #include "CsvImport.h"
-#include "ZList.h"
+#include "RecordList.h"
 
 #include <cstddef>
 #include <ctime>
@@ -21,7 +21,7 @@ public:
 
     const CsvReadResult& result() const { return outcome; }
     // The records taken so far, in file order.
-    ZList<Data>& records() { return parsed; }
+    RecordList& records() { return parsed; }
 
 private:
     bool takeLine(const char* begin, const char* end, bool lineFeed);
@@ -33,7 +33,7 @@ private:
                      const char* writtenEnd) const;
 
     std::string carry;  // the start of a line that began in an earlier piece
-    ZList<Data> parsed;
+    RecordList parsed;
     int lines = 0;
     time_t origin = 0;
     // The hour of the last line: calendar bytes with minutes and seconds 0.

@@ -3,13 +3,9 @@
 // log line, the CSV line and the directory line. Numbers are always written
 // with a decimal point, whatever the user's locale.
 
-#include "CarRecords.h"
+#include "Channels.h"
 #include "ZString.h"
 
-constexpr int channelCount = 10;
-
-// Channel order is fixed: it titles the graphs and indexes the sample windows.
-enum Channel { Throttle, MotorSpeed, Speed, Voltage, Current, Charge1, Charge2, Battery, Temperature, Time };
 extern const char* const channelNames[channelCount];
 
 // The live values of a decoded record; `seconds` is the record's time since the

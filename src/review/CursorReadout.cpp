@@ -2,8 +2,7 @@
 
 #include "HistoryView.h"
 #include "RecordText.h"
-
-#include <cstdlib>
+#include "Recording.h"
 
 namespace {
 
@@ -12,8 +11,8 @@ const char* const hint = "Point at a graph to read a record; click to pin a seco
 
 } // namespace
 
-CursorReadout::CursorReadout(const HistoryView& history, const ZList<Data>& records, QWidget* parent)
-    : QLabel(parent), history(history), records(records)
+CursorReadout::CursorReadout(const HistoryView& history, const Recording& recording, QWidget* parent)
+    : QLabel(parent), recording(recording)
 {
     // Two lines at most, a little smaller than the window's text, so that the
     // graphs keep their height; a line longer than the window is cut.
@@ -46,7 +45,7 @@ void CursorReadout::pinAt(qint64 index)
 
 void CursorReadout::showCursors()
 {
-    const qint64 held = std::min<qint64>(records.count(), history.count());
+    const qint64 held = recording.count();
     if (pointed >= held)
         pointed = -1;
     if (pinned >= held)
@@ -58,7 +57,7 @@ void CursorReadout::showCursors()
     const qint64 shown = pointed >= 0 ? pointed : pinned;
     float values[channelCount];
     sampleAt(shown, values);
-    const QString record = QString::fromLatin1(cursorText(recordAt(shown), values).cStr());
+    const QString record = QString::fromLatin1(cursorText(recording.record(shown), values).cStr());
     if (pinned < 0) {
         setText(record);
     } else if (shown == pinned) {
@@ -74,29 +73,5 @@ void CursorReadout::showCursors()
 void CursorReadout::sampleAt(qint64 index, float (&values)[channelCount]) const
 {
     for (int channel = 0; channel < channelCount; ++channel)
-        values[channel] = history.channel(channel).at(index);
-}
-
-const Data& CursorReadout::recordAt(qint64 index)
-{
-    // Emptied records empty the history too, which then counts a new generation.
-    const unsigned generation = history.channel(0).generation();
-    if (walkIndex < 0 || generation != walkGeneration || walkIndex >= records.count()) {
-        walkIndex = 0;
-        walkPos = records.firstPos();
-        walkGeneration = generation;
-    }
-    const qint64 lastIndex = records.count() - 1;
-    if (index < std::llabs(index - walkIndex)) {
-        walkIndex = 0;
-        walkPos = records.firstPos();
-    } else if (lastIndex - index < std::llabs(index - walkIndex)) {
-        walkIndex = lastIndex;
-        walkPos = records.lastPos();
-    }
-    for (; walkIndex < index; ++walkIndex)
-        walkPos.node = walkPos.node->next;
-    for (; walkIndex > index; --walkIndex)
-        walkPos.node = walkPos.node->prev;
-    return records.get(walkPos);
+        values[channel] = recording.sample(index, channel);
 }

@@ -3,36 +3,28 @@
 // cursor with its date, time and ten values and, once a second cursor is
 // pinned, the differences from the pinned record; without a cursor, how to get one.
 
-#include "CarRecords.h"
-#include "RecordText.h"
-#include "ZList.h"
+#include "Channels.h"
 
 #include <QLabel>
 
 class HistoryView;
+class Recording;
 
 class CursorReadout : public QLabel
 {
     Q_OBJECT
 
 public:
-    // The history's sample index is the record's index in `records`.
-    CursorReadout(const HistoryView& history, const ZList<Data>& records, QWidget* parent = nullptr);
+    // The history's sample index is the record's index in the recording.
+    CursorReadout(const HistoryView& history, const Recording& recording, QWidget* parent = nullptr);
 
 private:
     void pointAt(qint64 index);
     void pinAt(qint64 index);
     void showCursors();
     void sampleAt(qint64 index, float (&values)[channelCount]) const;
-    const Data& recordAt(qint64 index);
 
-    const HistoryView& history;
-    const ZList<Data>& records;
+    const Recording& recording;
     qint64 pointed = -1;
     qint64 pinned = -1;
-    // The record looked up last: records are a list, walked from the nearest
-    // of its ends and this one.
-    qint64 walkIndex = -1;
-    ZListPos walkPos;
-    unsigned walkGeneration = 0;
 };

@@ -31,8 +31,9 @@ int toScrollValue(qint64 v)
 
 } // namespace
 
-HistoryView::HistoryView(const std::vector<ZGraph*>& graphs, QWidget* scrollBarParent, QObject* parent)
-    : QObject(parent), graphs(graphs), history(graphs.size()), scroller(new QScrollBar(Qt::Horizontal, scrollBarParent))
+HistoryView::HistoryView(const std::vector<ZGraph*>& graphs, const std::vector<SampleHistory>& histories,
+                         QWidget* scrollBarParent, QObject* parent)
+    : QObject(parent), graphs(graphs), history(histories), scroller(new QScrollBar(Qt::Horizontal, scrollBarParent))
 {
     scroller->hide();
     connect(scroller, &QScrollBar::valueChanged, this, &HistoryView::scrolled);
@@ -47,26 +48,19 @@ HistoryView::~HistoryView()
         delete scroller;
 }
 
-void HistoryView::append(const float* values)
+void HistoryView::samplesAppended()
 {
-    for (std::size_t channel = 0; channel < history.size(); ++channel)
-        history[channel].append(values[channel]);
     // Paused: what arrives can be scrolled to, but the view stays where it is.
     if (!live)
         updateScrollBar();
 }
 
-void HistoryView::clearHistory()
+void HistoryView::samplesReplaced()
 {
-    for (SampleHistory& channel : history)
-        channel.clear();
     dropCursors();
     if (!live) {
-        first = last = 0;
-        for (std::size_t channel = 0; channel < graphs.size(); ++channel)
-            graphs[channel]->showHistory(&history[channel], 0, 0);
-        updateScrollBar();
-        emit visibleRangeChanged(first, last);
+        first = last = -1;  // so that showAll reaches every graph
+        showAll();
     }
 }
 

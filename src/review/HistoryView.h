@@ -1,11 +1,10 @@
 #pragma once
-// The whole history of a stack of graphs, one channel each, and the user's
-// view of it. It keeps every sample the window has held since the last clear,
-// and while not live it shows one stretch of them in all graphs at once: the
-// wheel zooms the time axis around the pointer, dragging pans, the scroll bar
-// scrolls, pointing draws a cursor line through every graph and a click pins a
-// second one. While live it only keeps the samples: the graphs show their
-// live windows, untouched.
+// The user's view of the whole history in a stack of graphs, one channel
+// each. While not live it shows one stretch of the histories in all graphs at
+// once: the wheel zooms the time axis around the pointer, dragging pans, the
+// scroll bar scrolls, pointing draws a cursor line through every graph and a
+// click pins a second one. While live the graphs show their live windows,
+// untouched. It only reads the histories; their owner says when they changed.
 
 #include "SampleHistory.h"
 #include "ZString.h"
@@ -25,20 +24,21 @@ class HistoryView : public QObject
     Q_OBJECT
 
 public:
-    // One channel per graph, in the graphs' order; the graphs must outlive
-    // the view. The scroll bar is created hidden, as a child of
+    // One history per graph, in the graphs' order; the graphs and the
+    // histories must outlive the view. The scroll bar is created hidden, as a child of
     // `scrollBarParent` (or owned by the view without one), for the window to
     // place under the graphs; it shows while the history does.
-    HistoryView(const std::vector<ZGraph*>& graphs, QWidget* scrollBarParent, QObject* parent = nullptr);
+    HistoryView(const std::vector<ZGraph*>& graphs, const std::vector<SampleHistory>& histories,
+                QWidget* scrollBarParent, QObject* parent = nullptr);
     ~HistoryView() override;
 
     QScrollBar* scrollBar() const { return scroller; }
 
-    // One record: a value for every channel, in the graphs' order. Cheap
-    // enough for every live record; touches no widget while live.
-    void append(const float* values);
-    // Forgets every sample; a history shown becomes empty.
-    void clearHistory();
+    // Samples were added at the end of every history. Cheap enough for
+    // every live tick; touches no widget while live.
+    void samplesAppended();
+    // The histories were emptied or refilled: a history shown shows them whole.
+    void samplesReplaced();
     qint64 count() const;
     int channels() const { return static_cast<int>(history.size()); }
     const SampleHistory& channel(int index) const { return history[static_cast<std::size_t>(index)]; }
@@ -119,7 +119,7 @@ private:
     void scrolled(int value);
 
     std::vector<ZGraph*> graphs;  // not owned
-    std::vector<SampleHistory> history;
+    const std::vector<SampleHistory>& history;
     QPointer<QScrollBar> scroller;
     bool live = true;
     qint64 first = 0;

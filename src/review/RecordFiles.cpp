@@ -2,8 +2,8 @@
 
 #include "CsvExport.h"
 #include "CsvImport.h"
-#include "PortSession.h"
 #include "RecentFolder.h"
+#include "Recording.h"
 #include "StatusNotes.h"
 
 #include <QAction>
@@ -16,9 +16,8 @@
 
 #include <cstdio>
 
-RecordFiles::RecordFiles(QMainWindow* window, ZList<Data>& records, PortSession& session, QAction* openAction,
-                         QObject* parent)
-    : QObject(parent), window(window), records(records), session(session), openAction(openAction)
+RecordFiles::RecordFiles(QMainWindow* window, Recording& recording, QAction* openAction, QObject* parent)
+    : QObject(parent), window(window), recording(recording), openAction(openAction)
 {
 }
 
@@ -52,7 +51,7 @@ bool RecordFiles::saveAsFile(const QString& fileName)
 bool RecordFiles::write(const QString& fileName)
 {
     const QByteArray name = fileName.toLocal8Bit();
-    if (const ZError err = writeCsv(records, ZString(name.constData()))) {
+    if (const ZError err = writeCsv(recording.records(), ZString(name.constData()))) {
         if (err.getNumber() == csvCannotOpen)
             std::fprintf(stderr, "Error: Unable to open file %s\n", name.constData());
         else
@@ -60,8 +59,8 @@ bool RecordFiles::write(const QString& fileName)
         note(QString::fromLatin1("Save failed: %1").arg(QString::fromLocal8Bit(err.getString().cStr())), outcomeMs);
         return false;
     }
-    unsaved = false;
-    note(QString::fromLatin1("Saved %1 records to %2").arg(records.count()).arg(fileName), outcomeMs);
+    recording.markSaved();
+    note(QString::fromLatin1("Saved %1 records to %2").arg(recording.count()).arg(fileName), outcomeMs);
     return true;
 }
 
@@ -83,6 +82,7 @@ bool RecordFiles::openFile(const QString& fileName)
         return false;
     const QByteArray name = fileName.toLocal8Bit();
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    RecordList records;
     const CsvReadResult result = readCsv(ZString(name.constData()), records);
     QApplication::restoreOverrideCursor();
     if (!result.ok) {
@@ -91,16 +91,15 @@ bool RecordFiles::openFile(const QString& fileName)
              outcomeMs);
         return false;
     }
-    unsaved = false;
-    emit opened(fileName);
-    note(tr("Opened %1 records from %2").arg(records.count()).arg(fileName), outcomeMs);
+    recording.replace(std::move(records));
+    note(tr("Opened %1 records from %2").arg(recording.count()).arg(fileName), outcomeMs);
     return true;
 }
 
 bool RecordFiles::refusedWhileRunning()
 {
     // A run would go on adding its records to the file's.
-    if (!running && session.holder() == PortSession::Use::None)
+    if (!running)
         return false;
     note(tr("Open: not while LiveData or a download runs; press Stop first"), remarkMs);
     return true;
@@ -108,12 +107,12 @@ bool RecordFiles::refusedWhileRunning()
 
 bool RecordFiles::mayDropRecords()
 {
-    if (!hasUnsavedRecords())
+    if (!recording.hasUnsaved())
         return true;
     const QMessageBox::StandardButton answer = QMessageBox::question(
         window, tr("Open"),
         tr("The window holds %1 records that have not been saved. Save them before opening another file?")
-            .arg(records.count()),
+            .arg(recording.count()),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     if (answer == QMessageBox::Save)
         return saveAs();

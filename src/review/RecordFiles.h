@@ -5,15 +5,13 @@
 // that came since the last Save, Save As or Open are not dropped by Open
 // without a question; LiveData and FetchData start afresh without one.
 
-#include "CarRecords.h"
-#include "ZList.h"
 
 #include <QObject>
 #include <QString>
 
-class PortSession;
 class QAction;
 class QMainWindow;
+class Recording;
 
 class RecordFiles : public QObject
 {
@@ -21,14 +19,8 @@ class RecordFiles : public QObject
 
 public:
     // `openAction` is the File menu's Open entry, turned off while a run goes on.
-    RecordFiles(QMainWindow* window, ZList<Data>& records, PortSession& session, QAction* openAction,
-                QObject* parent = nullptr);
+    RecordFiles(QMainWindow* window, Recording& recording, QAction* openAction, QObject* parent = nullptr);
 
-    // A record came in: the window holds one that is not in a file yet.
-    void recordAdded() { unsaved = true; }
-    // The window's records were emptied: nothing is left to lose.
-    void recordsEmptied() { unsaved = false; }
-    bool hasUnsavedRecords() const { return unsaved && records.count() > 0; }
     // LiveData or a download runs: opening a file waits for its end.
     void setRunning(bool on);
 
@@ -43,10 +35,6 @@ public slots:
     // Refused files leave the window's records as they were.
     bool openFile(const QString& fileName);
 
-signals:
-    // The records now are those of the file just opened.
-    void opened(const QString& fileName);
-
 private:
     bool write(const QString& fileName);
     // Says so when a run goes on, which Open waits for.
@@ -56,9 +44,7 @@ private:
     void note(const QString& text, int timeoutMs);
 
     QMainWindow* window;
-    ZList<Data>& records;
-    PortSession& session;
+    Recording& recording;
     QAction* openAction;
-    bool unsaved = false;
     bool running = false;
 };

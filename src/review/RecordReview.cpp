@@ -1,10 +1,10 @@
 #include "RecordReview.h"
 
-#include "CsvExport.h"
 #include "CursorReadout.h"
 #include "HistoryView.h"
 #include "RecentFolder.h"
 #include "StatusNotes.h"
+#include "Recording.h"
 #include "ZGraph.h"
 
 #include <QAction>
@@ -15,7 +15,6 @@
 #include <QFileDialog>
 #include <QMainWindow>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -56,42 +55,51 @@ QString writeWhole(const QString& fileName, const QByteArray& bytes)
 
 } // namespace
 
-RecordReview::RecordReview(const ReviewedWindow& parts, QObject* parent)
+RecordReview::RecordReview(QMainWindow* window, QBoxLayout* column, const std::vector<ZGraph*>& graphs,
+                           Recording& recording, QAction* openAction, QAction* pauseAction, QObject* parent)
     : QObject(parent),
-      window(parts),
-      historyView(new HistoryView(parts.graphs, parts.graphs.front()->parentWidget(), this)),
-      readout(new CursorReadout(*historyView, parts.records)),
-      recordFiles(new RecordFiles(parts.window, parts.records, parts.session, parts.openAction, this)),
-      liveGraphHeight(parts.graphs.front()->minimumHeight())
+      window(window),
+      graphs(graphs),
+      pauseAction(pauseAction),
+      historyView(new HistoryView(graphs, recording.histories(), graphs.front()->parentWidget(), this)),
+      readout(new CursorReadout(*historyView, recording)),
+      recordFiles(new RecordFiles(window, recording, openAction, this)),
+      recording(recording),
+      liveGraphHeight(graphs.front()->minimumHeight())
 {
-    window.column->insertWidget(1, historyView->scrollBar());
-    window.column->insertWidget(2, readout);
+    column->insertWidget(1, historyView->scrollBar());
+    column->insertWidget(2, readout);
     readout->hide();
-    window.pauseAction->setCheckable(true);
-    window.pauseAction->setEnabled(false);
-    connect(recordFiles, &RecordFiles::opened, this, &RecordReview::showOpened);
+    pauseAction->setCheckable(true);
+    pauseAction->setEnabled(false);
+    connect(&recording, &Recording::appended, this, &RecordReview::recordsAppended);
+    connect(&recording, &Recording::cleared, historyView, &HistoryView::samplesReplaced);
+    connect(&recording, &Recording::replaced, this, [this] {
+        historyView->samplesReplaced();
+        showHistory(true);
+    });
 }
 
-void RecordReview::recordShown(const float* values)
+void RecordReview::recordsAppended(int count)
 {
-    historyView->append(values);
-    recordFiles->recordAdded();
-}
-
-void RecordReview::clearRecords()
-{
-    window.records.clear();
-    historyView->clearHistory();
-    recordFiles->recordsEmptied();
+    historyView->samplesAppended();
+    // Records still on their way when a run ended join a history shown whole.
+    const HistoryView::Range shown = historyView->visibleRange();
+    if (!running && !historyView->isLive() && shown.first == 0 && shown.last == recording.count() - count)
+        historyView->showAll();
 }
 
 void RecordReview::runningChanged(bool on)
 {
+    // The end of a run ends a pause: the history then shows the whole run.
+    const bool pauseEnds = running && !on && !historyView->isLive();
     running = on;
     recordFiles->setRunning(on);
-    window.pauseAction->setEnabled(on);
-    window.pauseAction->setChecked(false);
+    pauseAction->setEnabled(on);
+    pauseAction->setChecked(false);
     showHistory(!on);
+    if (pauseEnds)
+        historyView->showAll();
 }
 
 void RecordReview::togglePause()
@@ -103,7 +111,7 @@ void RecordReview::togglePause()
                      : tr("Going on with the newest records"),
              remarkMs);
     }
-    window.pauseAction->setChecked(running && !historyView->isLive());
+    pauseAction->setChecked(running && !historyView->isLive());
 }
 
 void RecordReview::showAll()
@@ -126,65 +134,21 @@ void RecordReview::showHistory(bool shown)
 
 void RecordReview::setGraphHeight(int height)
 {
-    for (ZGraph* graph : window.graphs)
+    for (ZGraph* graph : graphs)
         graph->setMinimumHeight(height);
-}
-
-void RecordReview::showOpened()
-{
-    // As a download fills the window, but at once: every record into the
-    // history, the newest into the live windows and the log, each drawn once.
-    const int count = window.records.count();
-    const int firstLive = std::max(0, count - int(window.values[0].size()));
-    const int logLines = window.logView->maximumBlockCount();
-    const int firstLogged = logLines > 0 ? std::max(0, count - logLines) : 0;
-    for (std::vector<float>& samples : window.values)
-        std::fill(samples.begin(), samples.end(), 0.0f);
-    // A history that is shown would update its scroll bar for every record.
-    showHistory(false);
-    historyView->clearHistory();
-    QString log;
-    log.reserve((count - firstLogged) * 80);
-    ExportClock clock;
-    time_t origin = 0;
-    int index = 0;
-    ZListPos pos;
-    for (window.records.start(pos); !window.records.isEnd(pos); window.records.next(pos), ++index) {
-        const Data& record = window.records.get(pos);
-        // The Time channel counts the seconds of the file's first column.
-        const time_t seconds = clock.seconds(record);
-        if (origin == 0)
-            origin = seconds;
-        float sample[channelCount];
-        liveChannelValues(record, float(seconds - origin), sample);
-        historyView->append(sample);
-        if (index >= firstLive)
-            for (int channel = 0; channel < channelCount; ++channel)
-                window.values[channel][std::size_t(index - firstLive)] = sample[channel];
-        if (index >= firstLogged)
-            log += QLatin1String(logLine(record, sample).cStr());
-    }
-    window.sampleIndex = count - firstLive;
-    for (int channel = 0; channel < channelCount; ++channel)
-        window.graphs[std::size_t(channel)]->setData(window.values[channel]);
-    if (!log.isEmpty()) {
-        log.chop(1);
-        window.logView->appendPlainText(log);
-    }
-    showHistory(true);
 }
 
 QPixmap RecordReview::graphPicture() const
 {
     QRect area;
-    for (const ZGraph* graph : window.graphs)
+    for (const ZGraph* graph : graphs)
         area |= graph->geometry();
-    return window.graphs.front()->parentWidget()->grab(area);
+    return graphs.front()->parentWidget()->grab(area);
 }
 
 void RecordReview::exportPicture()
 {
-    const QString fileName = QFileDialog::getSaveFileName(window.window, tr("Export Picture"),
+    const QString fileName = QFileDialog::getSaveFileName(window, tr("Export Picture"),
                                                           recentFolder() + QLatin1String("/tralixgui.png"),
                                                           tr("PNG pictures (*.png)"));
     if (fileName.isEmpty())
@@ -212,5 +176,5 @@ bool RecordReview::exportPictureTo(const QString& fileName)
 
 void RecordReview::note(const QString& text, int timeoutMs)
 {
-    window.window->statusBar()->showMessage(text, timeoutMs);
+    window->statusBar()->showMessage(text, timeoutMs);
 }

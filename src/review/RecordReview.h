@@ -1,13 +1,12 @@
 #pragma once
 // Looking back at what the window holds, beside the live view: the whole
 // history in the ten graphs with a cursor read-out under them, Pause, the
-// files of records (RecordFiles) and a picture of the graphs. The window
-// tells it of each record it shows, of each emptying of its records and of
-// each start and end of a run; while a run goes on the graphs show the live
-// windows, and once it ends (or while paused) the history.
+// files of records (RecordFiles) and a picture of the graphs. It follows the
+// recording by itself; the window tells it when a run starts and ends. While
+// a run goes on the graphs show the live windows, and once it ends (or while
+// paused) the history.
 
 #include "RecordFiles.h"
-#include "RecordText.h"
 
 #include <QObject>
 #include <QString>
@@ -16,40 +15,23 @@
 
 class CursorReadout;
 class HistoryView;
-class PortSession;
 class QAction;
 class QBoxLayout;
 class QMainWindow;
 class QPixmap;
-class QPlainTextEdit;
+class Recording;
 class ZGraph;
-
-// The parts of the main window that the review reads and fills.
-struct ReviewedWindow
-{
-    QMainWindow* window;
-    QBoxLayout* column;  // the graphs first, then what goes under them
-    const std::vector<ZGraph*>& graphs;
-    QPlainTextEdit* logView;
-    ZList<Data>& records;
-    std::vector<float> (&values)[channelCount];
-    int& sampleIndex;
-    PortSession& session;
-    QAction* openAction;
-    QAction* pauseAction;
-};
 
 class RecordReview : public QObject
 {
     Q_OBJECT
 
 public:
-    RecordReview(const ReviewedWindow& window, QObject* parent = nullptr);
+    // The scroll bar and the read-out go into `column` under the graphs.
+    // `openAction` is File > Open, `pauseAction` View > Pause.
+    RecordReview(QMainWindow* window, QBoxLayout* column, const std::vector<ZGraph*>& graphs, Recording& recording,
+                 QAction* openAction, QAction* pauseAction, QObject* parent = nullptr);
 
-    // A record the window shows, with its ten live values.
-    void recordShown(const float* values);
-    // Empties the window's records, and the history with them.
-    void clearRecords();
     // A run (LiveData, a download) starts, or has ended (Stop, the download's end).
     void runningChanged(bool running);
 
@@ -69,14 +51,16 @@ public slots:
 private:
     void showHistory(bool shown);
     void setGraphHeight(int height);
-    // After Open: the file's records in the history, the live windows and the log.
-    void showOpened();
+    void recordsAppended(int count);
     void note(const QString& text, int timeoutMs);
 
-    ReviewedWindow window;
+    QMainWindow* window;
+    const std::vector<ZGraph*>& graphs;
+    QAction* pauseAction;
     HistoryView* historyView;
     CursorReadout* readout;
     RecordFiles* recordFiles;
+    const Recording& recording;
     const int liveGraphHeight;  // each graph's least height while live
     bool running = false;
 };

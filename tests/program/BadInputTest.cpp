@@ -104,7 +104,7 @@ TEST_F(MainWindow, SavingWhereNoFileCanBeCreatedIsReportedAndTheWindowGoesOn)
     QDir::setCurrent(workFolder.path());
     button("Save")->click();
     EXPECT_EQ(err(), "");
-    EXPECT_EQ(gui->contents().records.count(), 1) << "nothing received was lost";
+    EXPECT_EQ(int(gui->contents().records.size()), 1) << "nothing received was lost";
 }
 
 // A device that belongs to someone else: the program runs as an ordinary user,

@@ -38,7 +38,6 @@ bool sameStamp(const Data& kept, const carsim::DataBytes& stored)
 }
 
 
-} // namespace
 
 class Download : public MainWindow
 {
@@ -97,19 +96,17 @@ TEST_F(Download, ChosenBlocksArePulledRecordByRecordIntoTheList)
     EXPECT_EQ(out(), "Selected\nFetchDataDir: 2\nFetch: Start: 0 Num: 100\nFetch: Start: 200 Num: 100\n");
     EXPECT_EQ(sim->received(), concat({dataTransfer(0, 100), dataTransfer(200, 100)}));
     EXPECT_FALSE(directoryDialog()->isVisible());
-    ASSERT_EQ(gui->contents().records.count(), 200);
+    ASSERT_EQ(int(gui->contents().records.size()), 200);
 
     // The records are the ones stored, in order.
     const carsim::Store store = sim->store();
-    ZListPos pos;
-    const ZList<Data>& records = gui->contents().records;
-    records.start(pos);
+    const RecordList& records = gui->contents().records;
     for (int i : {0, 99, 200, 299}) {
-        pos = records.posAt(i < 200 ? i : i - 100);
+        const Data& record = records[std::size_t(i < 200 ? i : i - 100)];
         const carsim::Stamp stamp = carsim::recordStamp(store.records[std::size_t(i)]);
-        EXPECT_EQ(records.get(pos).sec(), stamp.second) << i;
-        EXPECT_EQ(records.get(pos).min(), stamp.minute) << i;
-        EXPECT_EQ(1900 + records.get(pos).year(), stamp.year) << i;
+        EXPECT_EQ(record.sec(), stamp.second) << i;
+        EXPECT_EQ(record.min(), stamp.minute) << i;
+        EXPECT_EQ(1900 + record.year(), stamp.year) << i;
     }
     EXPECT_EQ(gui->portSession().bytesWaiting(), 0) << "the extra 'n' brings no record";
     EXPECT_FALSE(gui->portSession().polling());
@@ -141,7 +138,7 @@ TEST_F(Download, WithoutDirectoryAllDataReadsTheWholeStore)
         const Bytes expected = dataTransfer(c.start, 2048);
         ASSERT_TRUE(sim->waitForReceived(expected.size(), 2000));
         EXPECT_EQ(sim->received(), expected);
-        EXPECT_EQ(gui->contents().records.count(), 300);
+        EXPECT_EQ(int(gui->contents().records.size()), 300);
         const std::string errors = err();
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2048 - 300);
         EXPECT_EQ(errors.rfind("Error in packet received: Num: 34 Magic: ffff\n", 0), 0u);
@@ -180,7 +177,7 @@ TEST_F(Download, AnUnpluggedCarComputerEndsTheBlockAtOnceAndKeepsWhatArrived)
     downloadRows({0, 1});
     EXPECT_LT(clock.elapsed(), 8000) << "the window must not wait out a time-out per record";
 
-    EXPECT_EQ(gui->contents().records.count(), 30);
+    EXPECT_EQ(int(gui->contents().records.size()), 30);
     const std::string errors = err();
     EXPECT_NE(errors.find("Error: No answer from the Car Computer: giving up block 1 after 30 of 100 records\n"),
               std::string::npos)
@@ -198,7 +195,7 @@ TEST_F(Download, ASilentCarComputerCostsOneTimeOutPerBlockNotOnePerRecord)
     err();
 
     downloadRows({0});
-    EXPECT_EQ(gui->contents().records.count(), 10);
+    EXPECT_EQ(int(gui->contents().records.size()), 10);
     EXPECT_NE(err().find("giving up block 1 after 10 of 100 records"), std::string::npos);
     EXPECT_NE(out().find("Return: 0\n"), std::string::npos);
 }
@@ -209,7 +206,7 @@ TEST_F(Download, ButtonsPressedDuringADownloadNeverPutBytesBetweenItsOwn)
     // Half-way through the block the user presses everything that talks to the Car Computer.
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (gui->contents().records.count() < 40)
+        if (int(gui->contents().records.size()) < 40)
             return;
         presser.stop();
         gui->liveData();
@@ -225,7 +222,7 @@ TEST_F(Download, ButtonsPressedDuringADownloadNeverPutBytesBetweenItsOwn)
     // The last 'n' may still be on its way to the simulator.
     sim->waitForReceived(dataTransfer(0, 100).size(), 2000);
     EXPECT_EQ(sim->received(), dataTransfer(0, 100));
-    EXPECT_EQ(gui->contents().records.count(), 100);
+    EXPECT_EQ(int(gui->contents().records.size()), 100);
     EXPECT_FALSE(gui->contents().liveMode);
 }
 
@@ -234,7 +231,7 @@ TEST_F(Download, StopDuringADownloadEndsItCleanly)
     openDialog();
     QTimer presser;
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (gui->contents().records.count() >= 20) {
+        if (int(gui->contents().records.size()) >= 20) {
             presser.stop();
             button("Stop")->click();
         }
@@ -243,7 +240,7 @@ TEST_F(Download, StopDuringADownloadEndsItCleanly)
     EXPECT_FALSE(button("Stop")->isEnabled());
 
     downloadRows({0, 1});
-    const int taken = gui->contents().records.count();
+    const int taken = int(gui->contents().records.size());
     EXPECT_GE(taken, 20);
     EXPECT_LT(taken, 100);
 
@@ -290,12 +287,12 @@ TEST_F(Download, DamagedRecordsInABlockAreReportedAndLeftOutAndEveryOneIsAnswere
 
     // The records kept are the whole ones, each in its place.
     const carsim::Store store = sim->store();
-    const ZList<Data>& records = gui->contents().records;
-    ASSERT_EQ(records.count(), 85);
+    const RecordList& records = gui->contents().records;
+    ASSERT_EQ(records.size(), 85u);
     int kept = 0;
     for (int k = 1; k <= 100; ++k) {
         if (k % 7 != 0 && k != 60) {
-            EXPECT_TRUE(sameStamp(records[kept++], store.records[std::size_t(k - 1)])) << k;
+            EXPECT_TRUE(sameStamp(records[std::size_t(kept++)], store.records[std::size_t(k - 1)])) << k;
         }
     }
 }
@@ -322,7 +319,7 @@ TEST_F(OlderTransfer, ThePollTakesItsRecordsWithOneNEachAfterTheRecordsAlreadyHe
     putOnLine(concat({bytesOf(rawRecord({2009, 1, 1, 0, 0, 1})), bytesOf(rawRecord({2009, 1, 1, 0, 0, 2})),
                       Bytes(third.begin(), third.begin() + 20)}));
     gui->doData();
-    ASSERT_EQ(gui->contents().records.count(), 2);
+    ASSERT_EQ(int(gui->contents().records.size()), 2);
     sim->setAnswering(true);
     sim->clearReceived();
     out();
@@ -335,10 +332,10 @@ TEST_F(OlderTransfer, ThePollTakesItsRecordsWithOneNEachAfterTheRecordsAlreadyHe
     EXPECT_TRUE(button("Stop")->isEnabled());
     EXPECT_EQ(gui->contents().sampleIndex, 0) << "the graphs start afresh";
     // The whole store but one position, oldest first: six records.
-    ASSERT_TRUE(waitUntil([&] { return gui->contents().records.count() == 2 + 6; }));
+    ASSERT_TRUE(waitUntil([&] { return int(gui->contents().records.size()) == 2 + 6; }));
     waitUntil([] { return false; }, 300);
 
-    const int taken = gui->contents().records.count() - 2;
+    const int taken = int(gui->contents().records.size()) - 2;
     EXPECT_EQ(taken, 6);
     EXPECT_EQ(sim->dataRecordsSent(), 6);
     EXPECT_EQ(gui->contents().sampleIndex, taken);
@@ -348,3 +345,5 @@ TEST_F(OlderTransfer, ThePollTakesItsRecordsWithOneNEachAfterTheRecordsAlreadyHe
     EXPECT_TRUE(sameStamp(gui->contents().records[2], sim->store().records[0]));
     EXPECT_EQ(err(), "") << "the live run's unfinished bytes went with it";
 }
+
+} // namespace

@@ -51,7 +51,7 @@ TEST_F(MainWindow, TimeCountsFromTheFirstRecordOfTheRunEvenAfterLiveDataAgain)
 
     button("Stop")->click();
     button("LiveData")->click();
-    EXPECT_EQ(gui->contents().records.count(), 0) << "LiveData starts a new list";
+    EXPECT_EQ(int(gui->contents().records.size()), 0) << "LiveData starts a new list";
     putOnLine(recordAt(25));
     ASSERT_TRUE(waitForRecords(1));
     EXPECT_FLOAT_EQ(gui->contents().values[Time][0], 15.0f);
@@ -72,13 +72,13 @@ TEST_F(MainWindow, APollTakesEveryWholeRecordWaitingAndAPartOneWaitsForItsRest)
     putOnLine(concat({burst, Bytes(last.begin(), last.begin() + 33)}));
 
     gui->doData();
-    EXPECT_EQ(gui->contents().records.count(), 14) << "one tick keeps up with a second of the line";
+    EXPECT_EQ(int(gui->contents().records.size()), 14) << "one tick keeps up with a second of the line";
     gui->doData();
-    EXPECT_EQ(gui->contents().records.count(), 14) << "33 bytes are not a record yet";
+    EXPECT_EQ(int(gui->contents().records.size()), 14) << "33 bytes are not a record yet";
 
     putOnLine(Bytes(last.begin() + 33, last.end()));
     gui->doData();
-    EXPECT_EQ(gui->contents().records.count(), 15);
+    EXPECT_EQ(int(gui->contents().records.size()), 15);
     EXPECT_FLOAT_EQ(gui->contents().values[Time][14], 20.0f);
 }
 
@@ -102,7 +102,7 @@ TEST_F(MainWindow, ABrokenRecordIsReportedAndLeftOutAndTheNextOneIsTaken)
 
     EXPECT_EQ(err(), "Error in packet received: Num: 34 Magic: 4241\n"
                      "Error in packet received: Num: 20 Magic: 4141\n");
-    EXPECT_EQ(gui->contents().records.count(), 2);
+    EXPECT_EQ(int(gui->contents().records.size()), 2);
     EXPECT_EQ(gui->contents().sampleIndex, 2);
     EXPECT_FLOAT_EQ(gui->contents().values[Speed][1], 10.0f) << "the record after the broken ones";
     EXPECT_FLOAT_EQ(gui->contents().values[Time][1], 3.0f);
@@ -129,7 +129,7 @@ TEST_F(MainWindow, FullWindowsSlideByOneSample)
     ASSERT_EQ(speed.size(), 2048u);
     EXPECT_FLOAT_EQ(speed[0], 0.01f) << "position 0 holds what was sample 2";
     EXPECT_FLOAT_EQ(speed[2047], 20.48f) << "the newest sample is last";
-    EXPECT_EQ(gui->contents().records.count(), 2049) << "the list keeps every record";
+    EXPECT_EQ(int(gui->contents().records.size()), 2049) << "the list keeps every record";
 }
 
 TEST_F(MainWindow, StopSendsRButThePollStillTakesLateRecords)
@@ -177,7 +177,7 @@ TEST_F(MainWindow, TheLogKeepsTheNewestLinesButTheListKeepsEveryRecord)
 
     EXPECT_EQ(logView()->blockCount(), Gui::logViewLines);
     EXPECT_TRUE(logView()->toPlainText().endsWith("2009-01-01 02:47:04 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00"));
-    EXPECT_EQ(gui->contents().records.count(), total);
+    EXPECT_EQ(int(gui->contents().records.size()), total);
 }
 
 TEST_F(MainWindow, NoCommandStartsBetweenTwoRecordsOfAPollTick)
@@ -203,7 +203,7 @@ TEST_F(MainWindow, NoCommandStartsBetweenTwoRecordsOfAPollTick)
     QCoreApplication::postEvent(fetch, new QMouseEvent(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
                                                        Qt::NoButton, Qt::NoModifier));
     gui->doData();
-    EXPECT_EQ(gui->contents().records.count(), 5);
+    EXPECT_EQ(int(gui->contents().records.size()), 5);
     EXPECT_EQ(out(), "");
     waitUntil([] { return false; }, 100);
     EXPECT_TRUE(sim->received().empty()) << "nothing was sent between the records";
@@ -216,7 +216,7 @@ TEST_F(MainWindow, EveryLiveDataStartsWithNothingLeftOfTheRunBefore)
     const Bytes cut = recordAt(2);
     putOnLine(concat({recordAt(1), Bytes(cut.begin(), cut.begin() + 20)}));
     gui->doData();
-    ASSERT_EQ(gui->contents().records.count(), 1);
+    ASSERT_EQ(int(gui->contents().records.size()), 1);
 
     button("Stop")->click();
     button("LiveData")->click();
@@ -225,6 +225,6 @@ TEST_F(MainWindow, EveryLiveDataStartsWithNothingLeftOfTheRunBefore)
     ASSERT_TRUE(waitForRecords(1));
     waitUntil([] { return false; }, 200);
     EXPECT_EQ(err(), "") << "the unfinished record went with its run";
-    EXPECT_EQ(gui->contents().records.count(), 1);
+    EXPECT_EQ(int(gui->contents().records.size()), 1);
     EXPECT_FLOAT_EQ(gui->contents().values[Time][0], 2.0f);
 }

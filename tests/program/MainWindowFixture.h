@@ -170,7 +170,7 @@ protected:
 
     bool waitForRecords(int count, int timeoutMs = 5000)
     {
-        return waitUntil([&] { return gui->contents().records.count() >= count; }, timeoutMs);
+        return waitUntil([&] { return int(gui->contents().records.size()) >= count; }, timeoutMs);
     }
 
     // Puts bytes on the line and waits, without running the event loop (so

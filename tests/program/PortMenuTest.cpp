@@ -74,7 +74,7 @@ TEST_F(PortPicking, TheMenuListsThePortsPresentAndTheOneChosenTakesThePollAndThe
     const Bytes second = bytesOf(rawRecord({2009, 1, 1, 0, 0, 2}));
     putOnLine(concat({bytesOf(rawRecord({2009, 1, 1, 0, 0, 1})), Bytes(second.begin(), second.begin() + 20)}));
     gui->doData();  // one record, and the next one's start when the port changes
-    ASSERT_EQ(gui->contents().records.count(), 1);
+    ASSERT_EQ(int(gui->contents().records.size()), 1);
     out();
     sim->clearReceived();
     {

@@ -48,7 +48,7 @@ TEST_F(Replug, TheWindowShowsTheLossKeepsWhatArrivedAndTakesRecordsAgainOnceTheP
 
     ASSERT_TRUE(waitUntil([&] { return gui->portSession().isLost(); }, 2000)) << "the hang-up was not noticed";
     EXPECT_TRUE(statusSays("Lost serial port"));
-    EXPECT_EQ(gui->contents().records.count(), 2);
+    EXPECT_EQ(int(gui->contents().records.size()), 2);
     button("Save")->click();
     QFile csv("cardata.csv");
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
@@ -78,13 +78,13 @@ TEST_F(Replug, AWholeRecordThatWaitedForWhatFollowsIsKeptWhenTheLineCloses)
     last.back() = 0x41;  // its last byte could open the next record
     putOnLine(concat({recordAt(1), last}));
     gui->doData();
-    ASSERT_EQ(gui->contents().records.count(), 1) << "the second waits to see what follows it";
+    ASSERT_EQ(int(gui->contents().records.size()), 1) << "the second waits to see what follows it";
 
     sim->unplug();
     err();
     gui->doData();
     EXPECT_TRUE(gui->portSession().isLost());
-    ASSERT_EQ(gui->contents().records.count(), 2);
+    ASSERT_EQ(int(gui->contents().records.size()), 2);
     EXPECT_EQ(gui->contents().records[1].sec(), 2);
     EXPECT_EQ(err(), "Error: Lost the serial port: " + link + "\n");
 }

@@ -6,6 +6,7 @@
 #include "CursorReadout.h"
 #include "GermanNumbers.h"
 #include "HistoryView.h"
+#include "RecordText.h"
 #include "ZGraphPlot.h"
 
 #include <QApplication>
@@ -26,7 +27,7 @@ namespace {
 
 // One record a second from `from` (the Car Computer's clock, which knows no
 // summer time), every value moving.
-void appendLog(ZList<Data>& records, time_t from, int count, unsigned& seed)
+void appendLog(RecordList& records, time_t from, int count, unsigned& seed)
 {
     for (int i = 0; i < count; ++i) {
         const time_t at = from + i;
@@ -37,7 +38,7 @@ void appendLog(ZList<Data>& records, time_t from, int count, unsigned& seed)
             *field = int((seed = seed * 1103515245u + 12345u) >> 8) % 65536;
         r.battery = int(seed >> 3) % 256;
         r.temperature = int(seed >> 11) % 256;
-        records.append(decodedRecord({t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec}, r));
+        records.push_back(decodedRecord({t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec}, r));
     }
 }
 
@@ -57,12 +58,11 @@ void writeText(const QString& path, const QByteArray& text)
     file.write(text);
 }
 
-std::string bytesOf(const ZList<Data>& records)
+std::string bytesOf(const RecordList& records)
 {
     std::string all;
-    ZListPos pos;
-    for (records.start(pos); !records.isEnd(pos); records.next(pos))
-        all.append(reinterpret_cast<const char*>(records.get(pos).bytes), sizeof(Data::bytes));
+    for (const Data& record : records)
+        all.append(reinterpret_cast<const char*>(record.bytes), sizeof(Data::bytes));
     return all;
 }
 
@@ -101,7 +101,7 @@ protected:
         Bytes bytes;
         for (const Stamp& at : stamps)
             bytes = concat({bytes, bytesOf(rawRecord(at, exampleReading()))});
-        const int before = gui->contents().records.count();
+        const int before = int(gui->contents().records.size());
         putOnLine(bytes);
         ASSERT_TRUE(waitForRecords(before + int(stamps.size())));
     }
@@ -117,14 +117,14 @@ TEST_F(Review, AnOpenedFileIsShownAsADownloadAndSavedByteForByte)
     GermanNumbers german;
     EXPECT_TRUE(german.active());
     unsigned seed = 11;
-    ZList<Data> logged;
+    RecordList logged;
     appendLog(logged, 1626264000, 1500, seed);  // 2021-07-14 12:00:00
     appendLog(logged, 1635645000, 1800, seed);  // 2021-10-31 01:50:00, through 02:00-03:00
     ASSERT_EQ(writeCsv(logged, ZString("logged.csv")).getNumber(), 0);
     const QByteArray text = fileBytes("logged.csv");
 
     ASSERT_TRUE(files().openFile("logged.csv"));
-    EXPECT_EQ(gui->contents().records.count(), 3300);
+    EXPECT_EQ(int(gui->contents().records.size()), 3300);
     EXPECT_TRUE(status().contains("Opened 3300 records"));
     // The live windows hold the newest 2048, the Time channel the first column.
     const Gui::Contents shown = gui->contents();
@@ -181,7 +181,7 @@ TEST_F(Review, ARefusedFileLeavesTheWindowAsItWas)
 
     answer(QMessageBox::Discard);
     ASSERT_TRUE(files().openFile("good.csv"));
-    EXPECT_EQ(gui->contents().records.count(), 2);
+    EXPECT_EQ(int(gui->contents().records.size()), 2);
     EXPECT_FALSE(held() == before);
     // Just opened: nothing to lose, nothing asked.
     answer(QMessageBox::Cancel);

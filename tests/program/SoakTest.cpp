@@ -294,7 +294,7 @@ Drive Soak::drive()
     int nextTrailAt = trailStep;
     QObject::connect(&beat, &QTimer::timeout, [&] {
         run.longestGapMs = std::max(run.longestGapMs, sinceBeat.restart());
-        const int accepted = gui->contents().records.count();
+        const int accepted = int(gui->contents().records.size());
         if (accepted >= nextTrailAt) {
             char point[48];
             std::snprintf(point, sizeof point, "%s%d: %.1f", run.memoryTrail.empty() ? "" : ", ", accepted,
@@ -330,7 +330,7 @@ Drive Soak::drive()
 
     button("Stop")->click();
     waitUntil([] { return false; }, 300);
-    run.accepted = gui->contents().records.count();
+    run.accepted = int(gui->contents().records.size());
     button("Save")->click();
     run.consoleOut = out();
     run.consoleErr = err();
@@ -363,11 +363,8 @@ Reconciliation Soak::reconcile(const carsim::SendLog& log)
     // ---- what the window kept ----
     std::unordered_map<std::uint32_t, int> keptCount;
     std::vector<const Data*> kept;
-    const ZList<Data>& list = gui->contents().records;
-    ZListPos pos;
     std::int64_t previous = -1;
-    for (list.start(pos); !list.isEnd(pos); list.next(pos)) {
-        const Data& record = list.get(pos);
+    for (const Data& record : gui->contents().records) {
         kept.push_back(&record);
         std::uint32_t sequence;
         if (!carsim::readSequence(record.bytes, sequence)) {

@@ -65,10 +65,10 @@ protected:
 
 TEST_F(CsvExport, WritesOneLinePerRecordCountingSecondsFromTheFirst)
 {
-    ZList<Data> records;
-    records.append(decodedRecord(exampleStamp, exampleReading()));
-    records.append(decodedRecord({2008, 12, 31, 23, 59, 40}));
-    records.append(decodedRecord({2009, 1, 1, 0, 0, 0}));
+    RecordList records;
+    records.push_back(decodedRecord(exampleStamp, exampleReading()));
+    records.push_back(decodedRecord({2008, 12, 31, 23, 59, 40}));
+    records.push_back(decodedRecord({2009, 1, 1, 0, 0, 0}));
 
     ASSERT_EQ(writeCsv(records, csvName()).getNumber(), 0);
     EXPECT_EQ(contents(csv),
@@ -81,11 +81,11 @@ TEST_F(CsvExport, WritesOneLinePerRecordCountingSecondsFromTheFirst)
 TEST_F(CsvExport, NoRecordsGiveAnEmptyFileAndSavingTwiceGivesTheSameFile)
 {
     writeText(csv, "old contents\n");
-    ZList<Data> records;
+    RecordList records;
     ASSERT_EQ(writeCsv(records, csvName()).getNumber(), 0);
     EXPECT_EQ(contents(csv), "");
 
-    records.append(decodedRecord(exampleStamp));
+    records.push_back(decodedRecord(exampleStamp));
     ASSERT_EQ(writeCsv(records, csvName()).getNumber(), 0);
     const std::string first = contents(csv);
     ASSERT_EQ(writeCsv(records, csvName()).getNumber(), 0);
@@ -94,8 +94,8 @@ TEST_F(CsvExport, NoRecordsGiveAnEmptyFileAndSavingTwiceGivesTheSameFile)
 
 TEST_F(CsvExport, AFolderThatCannotBeWrittenIsReportedAsNotOpened)
 {
-    ZList<Data> records;
-    records.append(decodedRecord(exampleStamp));
+    RecordList records;
+    records.push_back(decodedRecord(exampleStamp));
     const ZError err = writeCsv(records, ZString(folder.filePath("missing/cardata.csv").c_str()));
     EXPECT_EQ(err.getNumber(), csvCannotOpen);
     EXPECT_EQ(std::string(err.getString().cStr()).rfind("Cannot open file: ", 0), 0u) << err.getString().cStr();
@@ -108,9 +108,9 @@ TEST_F(CsvExport, AFullDiskIsReportedAndThePreviousFileIsKept)
     const std::string temp = csv + "." + std::to_string(long(getpid())) + ".tmp";
     ASSERT_EQ(symlink("/dev/full", temp.c_str()), 0);
 
-    ZList<Data> records;
+    RecordList records;
     for (int i = 0; i < 200; ++i)
-        records.append(decodedRecord(exampleStamp, exampleReading()));
+        records.push_back(decodedRecord(exampleStamp, exampleReading()));
     const ZError err = writeCsv(records, csvName());
     EXPECT_EQ(err.getNumber(), csvCannotWrite);
     EXPECT_NE(std::string(err.getString().cStr()).find("No space left on device"), std::string::npos)
@@ -131,9 +131,9 @@ TEST_F(CsvExport, SecondsCountAsStandardTimeInSummerAndAcrossTheChangeOfClocks)
         {"clocks back", {{2009, 10, 25, 1, 59, 50}, {2009, 10, 25, 2, 30, 0}, {2009, 10, 25, 3, 0, 10}}, "0 1810 3620 "},
     };
     for (const Case& c : cases) {
-        ZList<Data> records;
+        RecordList records;
         for (const Stamp& at : c.stamps)
-            records.append(decodedRecord(at, exampleReading()));
+            records.push_back(decodedRecord(at, exampleReading()));
         ASSERT_EQ(writeCsv(records, csvName()).getNumber(), 0);
         std::istringstream lines(contents(csv));
         std::string firstColumns, line, last;

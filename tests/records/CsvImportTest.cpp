@@ -41,7 +41,7 @@ Data record(const Calendar& at)
 
 // `count` records a second apart from `from` (a plain calendar count, as the
 // Car Computer's clock runs), every value byte drawn, often an end of its range.
-void appendLog(ZList<Data>& records, const Calendar& from, int count, unsigned& seed)
+void appendLog(RecordList& records, const Calendar& from, int count, unsigned& seed)
 {
     struct tm t = {};
     t.tm_year = from.year - 1900, t.tm_mon = from.month - 1, t.tm_mday = from.day;
@@ -54,16 +54,15 @@ void appendLog(ZList<Data>& records, const Calendar& from, int count, unsigned& 
             const unsigned draw = seed >> 8;
             d.bytes[offset] = static_cast<unsigned char>(draw % 8 == 0 ? 0 : draw % 8 == 1 ? 0xff : draw >> 3);
         }
-        records.append(d);
+        records.push_back(d);
     }
 }
 
-std::string bytesOf(const ZList<Data>& records)
+std::string bytesOf(const RecordList& records)
 {
     std::string all;
-    ZListPos pos;
-    for (records.start(pos); !records.isEnd(pos); records.next(pos))
-        all.append(reinterpret_cast<const char*>(records.get(pos).bytes), sizeof(Data::bytes));
+    for (const Data& record : records)
+        all.append(reinterpret_cast<const char*>(record.bytes), sizeof(Data::bytes));
     return all;
 }
 
@@ -92,9 +91,9 @@ std::string withCrLf(const std::string& text)
 }
 
 // What the window held before an Open: one record that must survive a refusal.
-ZList<Data> heldBefore()
+RecordList heldBefore()
 {
-    ZList<Data> held;
+    RecordList held;
     unsigned seed = 3;
     appendLog(held, {2007, 5, 6, 7, 8, 9}, 1, seed);
     return held;
@@ -115,7 +114,7 @@ protected:
 
     // Reads `file` into a list that held one record before, and checks that
     // a refusal left that record alone.
-    CsvReadResult read(const std::string& file, ZList<Data>& records, const CsvReadProgress& progress = {})
+    CsvReadResult read(const std::string& file, RecordList& records, const CsvReadProgress& progress = {})
     {
         records = heldBefore();
         const CsvReadResult result = readCsv(ZString(file.c_str()), records, progress);
@@ -141,7 +140,7 @@ TEST_F(CsvImport, SavedFilesComeBackByteForByte)
     EXPECT_TRUE(german.active()) << "the round trip runs without the decimal comma";
 
     unsigned seed = 7;
-    ZList<Data> logged;
+    RecordList logged;
     appendLog(logged, {2021, 3, 28, 1, 55, 0}, 900, seed);
     appendLog(logged, {2021, 7, 14, 12, 0, 0}, 600, seed);
     appendLog(logged, {2021, 10, 31, 2, 50, 0}, 900, seed);
@@ -150,13 +149,13 @@ TEST_F(CsvImport, SavedFilesComeBackByteForByte)
     appendLog(logged, {2155, 12, 31, 23, 59, 59}, 1, seed);
     // The export counts from the first record whose time is not 0: in
     // Berlin's standard time that is any record but 1970-01-01 01:00:00.
-    ZList<Data> epochFirst;
+    RecordList epochFirst;
     appendLog(epochFirst, {1970, 1, 1, 1, 0, 0}, 1, seed);
     appendLog(epochFirst, {1970, 1, 1, 1, 0, 0}, 4, seed);
-    ZList<Data> amsterdam;
+    RecordList amsterdam;
     appendLog(amsterdam, {1937, 6, 30, 23, 59, 0}, 3720, seed);
 
-    struct Case { const char* zone; const ZList<Data>& saved; };
+    struct Case { const char* zone; const RecordList& saved; };
     for (const Case& c : {Case{"Europe/Berlin", logged}, Case{"Europe/Berlin", epochFirst},
                           Case{"Europe/Amsterdam", amsterdam}}) {
         linktest::TimeZone zone(c.zone);
@@ -164,7 +163,7 @@ TEST_F(CsvImport, SavedFilesComeBackByteForByte)
         ASSERT_EQ(writeCsv(c.saved, ZString(file.c_str())).getNumber(), 0);
         const std::string text = contents(file);
 
-        ZList<Data> opened;
+        RecordList opened;
         CsvReadResult result = read(file, opened);
         ASSERT_TRUE(result.ok) << result.reason.cStr();
         EXPECT_EQ(bytesOf(opened), bytesOf(c.saved));
@@ -203,10 +202,10 @@ TEST_F(CsvImport, TextsThatAreSavedFilesAreTaken)
     struct Case { std::string text; int records; };
     const std::string crlf = line + "\r\n" + later + "\n";
     for (const Case& c : {Case{"", 0}, Case{line, 1}, Case{line + "\n" + later, 2}, Case{crlf, 2}}) {
-        ZList<Data> records = heldBefore();
+        RecordList records = heldBefore();
         const CsvReadResult result = parseCsv(c.text.data(), c.text.size(), records);
         EXPECT_TRUE(result.ok) << c.text << ": " << result.reason.cStr();
-        EXPECT_EQ(records.count(), c.records) << c.text;
+        EXPECT_EQ(int(records.size()), c.records) << c.text;
     }
 
     // The worked example: every value in its own bytes, the others 0.
@@ -216,8 +215,8 @@ TEST_F(CsvImport, TextsThatAreSavedFilesAreTaken)
         example.bytes[offset] = static_cast<unsigned char>(value);
         example.bytes[offset + 1] = static_cast<unsigned char>(value >> 8);
     }
-    ZList<Data> records, expected;
-    expected.append(example);
+    RecordList records, expected;
+    expected.push_back(example);
     ASSERT_TRUE(parseCsv(line.data(), line.size(), records).ok);
     EXPECT_EQ(bytesOf(records), bytesOf(expected));
 }
@@ -276,7 +275,7 @@ TEST_F(CsvImport, OtherTextsAreRefusedAtTheirFirstBadLine)
         {good + std::string(200, '7') + "\n" + good, 2, "line 2: longer than any record (over 128 characters)"},
     };
     for (const Case& c : cases) {
-        ZList<Data> records = heldBefore();
+        RecordList records = heldBefore();
         const CsvReadResult result = parseCsv(c.text.data(), c.text.size(), records);
         EXPECT_FALSE(result.ok) << c.text;
         EXPECT_EQ(result.line, c.line) << c.text;
@@ -288,7 +287,7 @@ TEST_F(CsvImport, OtherTextsAreRefusedAtTheirFirstBadLine)
 
 TEST_F(CsvImport, FilesThatCannotBeReadAreRefusedWithTheReason)
 {
-    ZList<Data> records;
+    RecordList records;
     CsvReadResult result = read(folder, records);
     EXPECT_EQ(result.line, 0);
     EXPECT_EQ(std::string(result.reason.cStr()), folder + " is a folder, not a file");
@@ -316,7 +315,7 @@ TEST_F(CsvImport, AFileTheUserMayNotReadIsRefused)
     writeFile(file, "0 2008-12-31 23:59:30 12.30 150.00 45.67 12.34 1.50 10.00 20.50 87 22.50\n");
     chmod(file.c_str(), 0);
     if (geteuid() != 0) {
-        ZList<Data> records;
+        RecordList records;
         EXPECT_NE(std::string(read(file, records).reason.cStr()).find("Permission denied"), std::string::npos);
         return;
     }
@@ -326,7 +325,7 @@ TEST_F(CsvImport, AFileTheUserMayNotReadIsRefused)
     if (child == 0) {
         if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
             _exit(2);
-        ZList<Data> records = heldBefore();
+        RecordList records = heldBefore();
         const CsvReadResult result = readCsv(ZString(file.c_str()), records);
         const bool told = std::strstr(result.reason.cStr(), "Permission denied") != nullptr;
         _exit(!result.ok && result.line == 0 && told && bytesOf(records) == bytesOf(heldBefore()) ? 0 : 1);
@@ -342,10 +341,10 @@ TEST_F(CsvImport, AFileTheUserMayNotReadIsRefused)
 TEST_F(CsvImport, AFileThatChangesWhileReadIsRefusedOneDeletedIsRead)
 {
     unsigned seed = 1;
-    ZList<Data> logged;
+    RecordList logged;
     appendLog(logged, {2009, 6, 1, 8, 0, 0}, 5000, seed);  // several pieces long
     const std::string file = path("cardata.csv");
-    ZList<Data> records;
+    RecordList records;
     const std::string changed = file + " changed while it was read; open it again once it is complete";
 
     struct Change { const char* what; void (*make)(const std::string&); };

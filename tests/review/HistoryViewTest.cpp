@@ -53,7 +53,7 @@ protected:
             layout->addWidget(graph);
             graphs.push_back(graph);
         }
-        view = new HistoryView(graphs, &window, &window);
+        view = new HistoryView(graphs, histories, &window, &window);
         layout->addWidget(view->scrollBar());
         elsewhere = new QWidget(&window);
         elsewhere->setFixedHeight(40);
@@ -62,12 +62,10 @@ protected:
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
-        float values[channels];
-        for (qint64 i = 0; i < records; ++i) {
+        for (qint64 i = 0; i < records; ++i)
             for (int c = 0; c < channels; ++c)
-                values[c] = float(std::sin(double(i) / (300.0 + 50 * c)) * (c + 1));
-            view->append(values);
-        }
+                histories[std::size_t(c)].append(float(std::sin(double(i) / (300.0 + 50 * c)) * (c + 1)));
+        view->samplesAppended();
     }
 
     QWidget* plot(int channel) const { return graphs[size_t(channel)]->plotArea(); }
@@ -94,6 +92,7 @@ protected:
 
     QWidget window;
     std::vector<ZGraph*> graphs;
+    std::vector<SampleHistory> histories = std::vector<SampleHistory>(channels);
     HistoryView* view = nullptr;
     QWidget* elsewhere = nullptr;
 };
@@ -271,14 +270,17 @@ TEST_F(HistoryViewTest, AppendWhilePausedAndClear)
 {
     view->setLive(false);
     view->showRange(0, 1000);
-    const float values[channels] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    view->append(values);
+    for (int c = 0; c < channels; ++c)
+        histories[std::size_t(c)].append(float(c + 1));
+    view->samplesAppended();
     EXPECT_EQ(view->count(), records + 1);
     expectAllGraphsShow(0, 1000);
     EXPECT_EQ(view->scrollBar()->maximum(), records + 1 - 1000);
     EXPECT_EQ(view->channel(9).at(records), 10.0f);
 
-    view->clearHistory();
+    for (SampleHistory& history : histories)
+        history.clear();
+    view->samplesReplaced();
     EXPECT_EQ(view->visibleRange().last, 0);
     EXPECT_EQ(countIn(plotImage(0), blue), 0);
     // Nothing to point at: no cursor names a record that is not there.
