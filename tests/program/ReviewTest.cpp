@@ -218,7 +218,7 @@ TEST_F(Review, PauseKeepsRecordsArrivingAndOpeningWaitsForStop)
     ZGraphPlot* plot = graph(Voltage)->plotArea();
     QTest::mouseMove(plot, QPoint(plot->width() - 2, 10));
     const QString readOut = gui->findChild<CursorReadout*>()->text();
-    EXPECT_TRUE(readOut.startsWith("2008-12-31 23:59:40  Throttle 12.00")) << readOut.toStdString();
+    EXPECT_TRUE(readOut.startsWith("2008-12-31 23:59:40  Throttle 12.30")) << readOut.toStdString();
     EXPECT_TRUE(readOut.endsWith("Time 10.00")) << readOut.toStdString();
 
     // Typing elsewhere is typing, not Pause.
