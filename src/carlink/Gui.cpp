@@ -1,23 +1,22 @@
 #include "Gui.h"
 
+#include "LiveView.h"
 #include "PortMenu.h"
 #include "PortStatus.h"
 #include "StatusNotes.h"
 #include "WDataDirectory.h"
 #include "WManual.h"
-#include "ZGraph.h"
 
 #include <QApplication>
 #include <QBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 
 #include <cstdio>
 
-Gui::Gui(ZString device) : session(port, device), download(session, recording)
+Gui::Gui(ZString device) : session(port, device), poll(session, recording), download(session, recording)
 {
     setMinimumSize(1010, 700);
 }
@@ -62,22 +61,7 @@ void Gui::createMainWidget()
     QVBoxLayout* mainLayout = new QVBoxLayout(mainBox);
     mainLayout->setContentsMargins(2, 2, 2, 2);
     mainLayout->setSpacing(2);
-    QVBoxLayout* graphLayout = new QVBoxLayout;
-    graphLayout->setSpacing(0);
-    mainLayout->addLayout(graphLayout, 1);
-    for (const ChannelInfo& channel : channels) {
-        graphs.push_back(new ZGraph(mainBox));
-        graphs.back()->setYLabel(ZString(channel.name));
-        graphs.back()->setMinimumHeight(55);
-        graphLayout->addWidget(graphs.back());
-    }
-    showWindows();
-
-    logView = new QPlainTextEdit(mainBox);
-    logView->setReadOnly(true);
-    logView->setFixedHeight(60);
-    logView->setMaximumBlockCount(logViewLines);
-    mainLayout->addWidget(logView);
+    live = new LiveView(recording, mainLayout, mainBox);
 
     QWidget* buttonRow = new QWidget(mainBox);
     QHBoxLayout* buttons = new QHBoxLayout(buttonRow);
@@ -97,25 +81,14 @@ void Gui::createMainWidget()
     setCentralWidget(mainBox);
 
     directoryDialog = new WDataDirectory(this, this);
-    review = new RecordReview(this, mainLayout, graphs, recording, openAction, pauseAction, this);
+    review = new RecordReview(this, mainLayout, live->graphs(), recording, openAction, pauseAction, this);
     enableButtons(true, true, false);
     new PortStatus(session, statusBar());
-    connect(&recording, &Recording::appended, this, &Gui::showAppended);
-    connect(&recording, &Recording::cleared, this, &Gui::showWindows);
-    connect(&recording, &Recording::windowsRestarted, this, &Gui::showWindows);
-    connect(&recording, &Recording::replaced, this, &Gui::showOpened);
     connect(&download, &Download::started, this, [this] { enableButtons(false, false, true); });
     connect(&download, &Download::progress, this, [this](int block, int blocks, int record, int records) {
         note(QString::fromLatin1("Download: block %1 of %2, record %3 of %4").arg(block).arg(blocks).arg(record).arg(records));
     });
     connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
-    connect(&session, &PortSession::lineClosed, this, [this] {
-        // A closed line ends the stream: a whole record still waiting there is kept.
-        std::vector<Recording::Arrival> batch;
-        for (IntakeResult taken; (taken = intake.nextAtLineEnd()).kind != IntakeResult::Kind::Nothing;)
-            keep(taken, batch);
-        recording.add(batch);
-    });
     session.open();
     update();
 }
@@ -123,15 +96,6 @@ void Gui::createMainWidget()
 void Gui::createToolBar()
 {
     // The program's window has no tool bar.
-}
-
-void Gui::beginRun(int mode)
-{
-    // The intake frames nothing left from the last run, and a port that comes
-    // back asks for the stream only in live mode.
-    intake.startRun();
-    liveMode = mode;
-    session.setStreaming(mode != 0);
 }
 
 void Gui::note(const QString& text, int timeoutMs)

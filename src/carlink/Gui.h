@@ -8,16 +8,15 @@
 #include "DirectorySource.h"
 #include "Download.h"
 #include "PortSession.h"
-#include "RecordIntake.h"
+#include "LivePoll.h"
 #include "RecordReview.h"
 #include "Recording.h"
 
 #include <vector>
 
-class QPlainTextEdit;
+class LiveView;
 class QPushButton;
 class WDataDirectory;
-class ZGraph;
 
 class Gui : public AppGui, public DirectorySource
 {
@@ -25,9 +24,6 @@ class Gui : public AppGui, public DirectorySource
 
 public:
     explicit Gui(ZString device);
-
-    // The log view keeps the newest lines only; every record stays in `records`.
-    static constexpr int logViewLines = 10000;
 
     // What the window holds, for reading from outside.
     struct Contents
@@ -38,7 +34,7 @@ public:
     };
     Contents contents() const
     {
-        return {recording.records(), recording.live().all(), recording.live().sampleIndex(), liveMode};
+        return {recording.records(), recording.live().all(), recording.live().sampleIndex(), poll.liveMode()};
     }
     PortSession& portSession() { return session; }
 
@@ -70,29 +66,20 @@ protected:
     void createToolBar() override;
 
 private:
-    void beginRun(int mode);
-    // Whole records go to `batch`, bytes that are no record to the console.
-    static void keep(const IntakeResult& taken, std::vector<Recording::Arrival>& batch);
-    // The live graphs and the log, as the recording is now.
-    void showAppended(int count);
-    void showWindows();
-    void showOpened();
     void note(const QString& text, int timeoutMs = 0);
     void enableButtons(bool live, bool fetch, bool stop);
 
-    int liveMode = 0;
-    QPlainTextEdit* logView = nullptr;
     QPushButton* liveButton = nullptr;
     QPushButton* fetchButton = nullptr;
     QPushButton* stopButton = nullptr;
-    std::vector<ZGraph*> graphs;
     ZSerial port;
     PortSession session;
     Recording recording;  // the records since the last clear, with their samples
-    RecordIntake intake;  // where live bytes become records
+    LivePoll poll;
     Download download;
     WDataDirectory* directoryDialog = nullptr;
     QAction* openAction = nullptr;
     QAction* pauseAction = nullptr;
+    LiveView* live = nullptr;  // the graphs and the log
     RecordReview* review = nullptr;  // history, cursor, pause, files, picture
 };

@@ -15,7 +15,7 @@ void Gui::fetchData()
     if (!session.claim(PortSession::Use::Command, "FetchData"))
         return;
     std::printf("FetchData\n");
-    beginRun(0);
+    poll.startRun(0);
     recording.clear();
     session.setPolling(false);
     directoryDialog->show();
@@ -42,7 +42,7 @@ void Gui::fetchDataOld()
         return;
     std::printf("FetchData\n");
     enableButtons(liveButton->isEnabled(), false, true);
-    beginRun(0);
+    poll.startRun(0);
     recording.restartWindows();
     carlink::startOlderTransfer(starting.port());
 }

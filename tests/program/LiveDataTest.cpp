@@ -165,7 +165,7 @@ TEST_F(MainWindow, TheLogKeepsTheNewestLinesButTheListKeepsEveryRecord)
 {
     sim->setAnswering(false);
     gui->liveData();
-    const int total = Gui::logViewLines + 25;
+    const int total = LiveView::logViewLines + 25;
     Bytes stream;
     for (int i = 0; i < total; ++i)
     {
@@ -175,7 +175,7 @@ TEST_F(MainWindow, TheLogKeepsTheNewestLinesButTheListKeepsEveryRecord)
     sim->sendRaw(stream);
     ASSERT_TRUE(waitForRecords(total, 60000));
 
-    EXPECT_EQ(logView()->blockCount(), Gui::logViewLines);
+    EXPECT_EQ(logView()->blockCount(), LiveView::logViewLines);
     EXPECT_TRUE(logView()->toPlainText().endsWith("2009-01-01 02:47:04 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00 0.00"));
     EXPECT_EQ(int(gui->contents().records.size()), total);
 }

@@ -4,6 +4,7 @@
 
 #include "CarSimulator.h"
 #include "Gui.h"
+#include "LiveView.h"
 #include "TestRecords.h"
 #include "WDataDirectory.h"
 #include "ZGraph.h"

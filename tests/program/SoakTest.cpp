@@ -51,7 +51,7 @@ constexpr unsigned defaultSoakSeed = 4;
 constexpr qint64 longestGapAllowedMs = 5000;
 // The memory baseline waits until the log view holds its most lines; after that
 // only the record list (and here the simulator's log of what it sent) may grow.
-constexpr int baselineRecords = Gui::logViewLines + 500;
+constexpr int baselineRecords = LiveView::logViewLines + 500;
 // The full log view's text takes one step of about 2 MB some 8,000 lines later, and stays.
 constexpr long memorySlackKb = 6 * 1024;
 // A record in the window's list (64 bytes) and one entry in the simulator's log of sends (32).
