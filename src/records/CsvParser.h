@@ -4,12 +4,17 @@
 // so again (its line end aside); the first line that is not stops the parse.
 
 #include "CarRecords.h"
-#include "CsvImport.h"
+#include "CsvReadResult.h"
 #include "ZList.h"
 
 #include <cstddef>
 #include <ctime>
 #include <string>
+
+// No record line is longer; longer lines are refused without being read whole.
+constexpr int csvMaxLineLength = 128;
+// About 260 MB of records: more than a window is meant to hold.
+constexpr int csvMaxRecords = 4000000;
 
 class CsvParser
 {
