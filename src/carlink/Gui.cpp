@@ -65,9 +65,9 @@ void Gui::createMainWidget()
     QVBoxLayout* graphLayout = new QVBoxLayout;
     graphLayout->setSpacing(0);
     mainLayout->addLayout(graphLayout, 1);
-    for (const char* name : channelNames) {
+    for (const ChannelInfo& channel : channels) {
         graphs.push_back(new ZGraph(mainBox));
-        graphs.back()->setYLabel(ZString(name));
+        graphs.back()->setYLabel(ZString(channel.name));
         graphs.back()->setMinimumHeight(55);
         graphLayout->addWidget(graphs.back());
     }

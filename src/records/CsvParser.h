@@ -5,6 +5,7 @@
 
 #include "CarRecords.h"
 #include "CsvReadResult.h"
+#include "ExportClock.h"
 #include "ZList.h"
 
 #include <cstddef>
@@ -32,8 +33,6 @@ private:
     bool takeLine(const char* begin, const char* end, bool lineFeed);
     bool refuse(int line, const ZString& reason);
     bool refuseLongLine();
-    time_t secondsOf(const Data& record);
-    static time_t exactSeconds(const Data& record);
     ZString mismatch(const char* begin, const char* end, const Data& record, const char* written,
                      const char* writtenEnd) const;
 
@@ -41,10 +40,6 @@ private:
     ZList<Data> parsed;
     int lines = 0;
     time_t origin = 0;
-    // The hour of the last line: calendar bytes with minutes and seconds 0.
-    unsigned char hourCalendar[6] = {};
-    time_t hourStart = 0;
-    bool hourIsSteady = false;
-    bool hourKnown = false;
+    ExportClock clock;
     CsvReadResult outcome;
 };

@@ -78,7 +78,7 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
         << shortcuts.join(' ').toStdString();
 
     for (int c = 0; c < channelCount; ++c)
-        EXPECT_STREQ(graph(c)->yAxisTexts().title.cStr(), channelNames[c]);
+        EXPECT_STREQ(graph(c)->yAxisTexts().title.cStr(), channels[c].name);
     EXPECT_TRUE(logView()->isReadOnly());
     EXPECT_EQ(logView()->height(), 60);
     EXPECT_TRUE(button("LiveData")->isEnabled());
