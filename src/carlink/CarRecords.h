@@ -21,6 +21,13 @@ time_t decodeCalendar(unsigned char* calendar, const struct tm& base);
 // time (RecordIntake), the export an all-zero base, which says standard time.
 time_t calendarSeconds(const unsigned char* calendar, const struct tm& base);
 
+// Where each measured field sits in a Data record: the accessors below and
+// the channel table read the same numbers.
+namespace dataField {
+constexpr int voltage = 8, current = 10, charge1 = 12, charge2 = 14, speed = 16, throttle = 20, temperature = 22,
+              battery = 23, motorSpeed = 24;
+} // namespace dataField
+
 struct Data
 {
     unsigned char bytes[carlink::dataRecordSize] = {};
@@ -32,15 +39,15 @@ struct Data
     int day() const { return bytes[5]; }
     int month() const { return bytes[6]; }   // 1-12
     int year() const { return bytes[7]; }    // years since 1900 once decoded
-    std::uint16_t voltage() const { return u16(8); }
-    std::uint16_t current() const { return u16(10); }
-    std::uint16_t charge1() const { return u16(12); }
-    std::uint16_t charge2() const { return u16(14); }
-    std::uint16_t speed() const { return u16(16); }
-    std::uint16_t throttle() const { return u16(20); }
-    std::uint8_t temperature() const { return bytes[22]; }
-    std::uint8_t battery() const { return bytes[23]; }
-    std::uint16_t motorSpeed() const { return u16(24); }
+    std::uint16_t voltage() const { return u16(dataField::voltage); }
+    std::uint16_t current() const { return u16(dataField::current); }
+    std::uint16_t charge1() const { return u16(dataField::charge1); }
+    std::uint16_t charge2() const { return u16(dataField::charge2); }
+    std::uint16_t speed() const { return u16(dataField::speed); }
+    std::uint16_t throttle() const { return u16(dataField::throttle); }
+    std::uint8_t temperature() const { return bytes[dataField::temperature]; }
+    std::uint8_t battery() const { return bytes[dataField::battery]; }
+    std::uint16_t motorSpeed() const { return u16(dataField::motorSpeed); }
 
     time_t decode(const struct tm& base) { return decodeCalendar(bytes + 2, base); }
     time_t seconds(const struct tm& base) const { return calendarSeconds(bytes + 2, base); }

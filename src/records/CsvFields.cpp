@@ -1,6 +1,7 @@
 #include "CsvFields.h"
 
-#include "RecordText.h"
+#include "Channels.h"
+#include "CsvLine.h"
 
 #include <cctype>
 #include <cstdint>
@@ -9,29 +10,8 @@ namespace {
 
 enum Column { SecondsColumn, DateColumn, TimeColumn, FirstValue };
 
-// Where a value column goes in the record, and what the export divides it by,
-// in hundredths: raw 123 with a step of 10 is written 12.30.
-struct ValueColumn
-{
-    int offset;
-    int size;          // bytes in the record
-    int stepHundredths; // 0: written as a whole number
-    const char* stepText;
-};
-
-// In the file's column order, which is the channel order.
-const ValueColumn valueColumns[] = {
-    {20, 2, 10, "0.1"},  // Throttle
-    {24, 2, 10, "0.1"},  // MotorSpeed
-    {16, 2, 1, "0.01"},  // Speed
-    {8, 2, 1, "0.01"},   // Voltage
-    {10, 2, 1, "0.01"},  // Current
-    {12, 2, 10, "0.1"},  // Charge1
-    {14, 2, 10, "0.1"},  // Charge2
-    {23, 1, 0, "1"},     // Battery
-    {22, 1, 50, "0.5"},  // Temperature
-};
-static_assert(sizeof valueColumns / sizeof valueColumns[0] == csvFieldCount - FirstValue, "one entry per value column");
+// The value columns are the channels but Time, in channel order.
+static_assert(csvFieldCount - FirstValue == Time, "one value column per measured channel");
 
 constexpr int firstYear = 1900;  // the record keeps years since 1900 in one byte
 constexpr int lastYear = 1900 + 255;
@@ -82,12 +62,6 @@ int daysInMonth(int year, int month)
 {
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
-}
-
-void putU16(Data& record, int offset, unsigned value)
-{
-    record.bytes[offset] = static_cast<unsigned char>(value & 0xff);
-    record.bytes[offset + 1] = static_cast<unsigned char>(value >> 8);
 }
 
 // Says what, if anything, makes the line no text of the export's.
@@ -207,8 +181,41 @@ bool readTime(Span field, Data& record, ZString& reason)
     return true;
 }
 
-// The value in hundredths ("12.30" is 1230; a whole-number column counts ones).
-bool readNumber(Span field, const char* name, bool wholeNumber, std::int64_t& value, ZString& reason)
+// A count of decimals as the reasons write it: "no", "one", "two".
+const char* countWord(int count)
+{
+    static const char* const words[] = {"no", "one", "two", "three"};
+    return words[count];
+}
+
+// units / 10^decimals with its decimals: 65535 hundredths are "655.35".
+ZString unitsText(std::int64_t units, int decimals)
+{
+    const std::int64_t one = powerOfTen(decimals);
+    ZString text;
+    if (decimals == 0)
+        text.format("%lld", static_cast<long long>(units));
+    else
+        text.format("%lld.%0*lld", static_cast<long long>(units / one), decimals, static_cast<long long>(units % one));
+    return text;
+}
+
+// A channel's step as the user writes it: "0.5", not "0.50".
+ZString stepText(const ChannelInfo& channel)
+{
+    ZString text = unitsText(csvStep(channel), channel.csvDecimals);
+    int length = text.length();
+    if (channel.csvDecimals > 0) {
+        while (text[length - 1] == '0')
+            --length;
+        if (text[length - 1] == '.')
+            --length;
+    }
+    return text.truncate(length);
+}
+
+// The value in units of its last decimal ("12.30" is 1230 with two decimals).
+bool readNumber(Span field, const char* name, int wantedDecimals, std::int64_t& value, ZString& reason)
 {
     const char* p = field.begin;
     const bool negative = *p == '-';
@@ -225,7 +232,7 @@ bool readNumber(Span field, const char* name, bool wholeNumber, std::int64_t& va
     int decimals = 0;
     std::int64_t fraction = 0;
     for (; p != field.end && isDigit(*p); ++p)
-        if (++decimals <= 2)
+        if (++decimals <= wantedDecimals)
             fraction = fraction * 10 + (*p - '0');
 
     if (p != field.end || wholeDigits == 0 || (separator != '\0' && separator != '.' && separator != ',')) {
@@ -240,7 +247,7 @@ bool readNumber(Span field, const char* name, bool wholeNumber, std::int64_t& va
         reason.format("the %s %s has a decimal comma; cardata.csv writes a decimal point", name, quoted(field).cStr());
         return false;
     }
-    if (wholeNumber) {
+    if (wantedDecimals == 0) {
         if (separator != '\0') {
             reason.format("the %s %s is not a whole number", name, quoted(field).cStr());
             return false;
@@ -248,48 +255,45 @@ bool readNumber(Span field, const char* name, bool wholeNumber, std::int64_t& va
         value = wholeDigits > maxDigits ? INT64_MAX : whole;
         return true;
     }
-    if (separator == '\0' || decimals < 2) {
-        reason.format("the %s %s has %s; cardata.csv writes two", name, quoted(field).cStr(),
-                      decimals == 0 ? "no decimals" : "one decimal");
+    if (decimals < wantedDecimals) {
+        reason.format("the %s %s has %s decimal%s; cardata.csv writes %s", name, quoted(field).cStr(),
+                      countWord(decimals), decimals == 1 ? "" : "s", countWord(wantedDecimals));
         return false;
     }
-    if (decimals > 2) {
-        reason.format("the %s %s has more than two decimals", name, quoted(field).cStr());
+    if (decimals > wantedDecimals) {
+        reason.format("the %s %s has more than %s decimals", name, quoted(field).cStr(), countWord(wantedDecimals));
         return false;
     }
-    value = wholeDigits > maxDigits ? INT64_MAX : whole * 100 + fraction;
+    value = wholeDigits > maxDigits ? INT64_MAX : whole * powerOfTen(wantedDecimals) + fraction;
     return true;
 }
 
 bool readValue(Span field, int column, Data& record, ZString& reason)
 {
-    const ValueColumn& to = valueColumns[column - FirstValue];
-    const char* name = csvFieldName(column);
-    const bool wholeNumber = to.stepHundredths == 0;
+    const ChannelInfo& channel = channels[column - FirstValue];
     std::int64_t value = 0;
-    if (!readNumber(field, name, wholeNumber, value, reason))
+    if (!readNumber(field, channel.name, channel.csvDecimals, value, reason))
         return false;
 
-    const std::int64_t step = wholeNumber ? 1 : to.stepHundredths;
-    const std::int64_t maxRaw = to.size == 1 ? 0xff : 0xffff;
+    const std::int64_t step = csvStep(channel);
+    const std::int64_t maxRaw = (std::int64_t(1) << (8 * channel.size)) - 1;
     if (value != INT64_MAX && value % step != 0) {
-        reason.format("the %s %s is not in steps of %s", name, quoted(field).cStr(), to.stepText);
+        reason.format("the %s %s is not in steps of %s", channel.name, quoted(field).cStr(),
+                      stepText(channel).cStr());
         return false;
     }
     if (value == INT64_MAX || value / step > maxRaw) {
-        const std::int64_t most = maxRaw * step;
-        if (wholeNumber)
-            reason.format("the %s %s is above %d", name, quoted(field).cStr(), int(most));
+        const ZString most = unitsText(maxRaw * step, channel.csvDecimals);
+        if (channel.csvDecimals == 0)
+            reason.format("the %s %s is above %s", channel.name, quoted(field).cStr(), most.cStr());
         else
-            reason.format("the %s %s is above %d.%02d, the most the Car Computer records", name,
-                          quoted(field).cStr(), int(most / 100), int(most % 100));
+            reason.format("the %s %s is above %s, the most the Car Computer records", channel.name,
+                          quoted(field).cStr(), most.cStr());
         return false;
     }
     const unsigned raw = unsigned(value / step);
-    if (to.size == 1)
-        record.bytes[to.offset] = static_cast<unsigned char>(raw);
-    else
-        putU16(record, to.offset, raw);
+    for (int byte = 0; byte < channel.size; ++byte)
+        record.bytes[channel.offset + byte] = static_cast<unsigned char>(raw >> (8 * byte));
     return true;
 }
 
@@ -298,7 +302,7 @@ bool readValue(Span field, int column, Data& record, ZString& reason)
 const char* csvFieldName(int field)
 {
     static const char* const names[FirstValue] = {"seconds", "date", "time"};
-    return field < FirstValue ? names[field] : channelNames[field - FirstValue];
+    return field < FirstValue ? names[field] : channels[field - FirstValue].name;
 }
 
 bool readCsvFields(const char* begin, const char* end, bool firstLine, Data& record, ZString& reason)

@@ -1,14 +1,11 @@
 #include "CsvParser.h"
 
 #include "CsvFields.h"
-#include "CsvLineText.h"
+#include "CsvLine.h"
 
 #include <cstring>
 
 namespace {
-
-// The export reads a record's calendar as standard time: a base of all zeros.
-const struct tm standardTime = {};
 
 struct Field
 {
@@ -100,50 +97,23 @@ bool CsvParser::takeLine(const char* begin, const char* end, bool lineFeed)
 
     // The export's own rule for the first column: seconds from the first
     // record whose time is not 0.
-    time_t seconds = origin == 0 ? exactSeconds(record) : secondsOf(record);
+    const time_t seconds = clock.seconds(record);
     if (origin == 0)
         origin = seconds;
     char expected[csvLineTextSize];
     int expectedLength = csvLineText(record, long(seconds - origin), expected);
     if (!sameLine(begin, end, expected, expectedLength)) {
-        // The hour's shortcut may miss what mktime makes of a time zone's
-        // odd hours: ask mktime itself before refusing.
-        const time_t exact = exactSeconds(record);
-        if (exact != seconds) {
-            hourIsSteady = false;
+        // A file saved before the export kept its clock an hour at a time
+        // counted every line with mktime: ask it too before refusing.
+        const time_t exact = exportSeconds(record);
+        if (exact != seconds)
             expectedLength = csvLineText(record, long(exact - origin), expected);
-        }
         if (!sameLine(begin, end, expected, expectedLength))
             return refuse(lines, mismatch(begin, end, record, expected, expected + expectedLength - 1));
     }
 
     parsed.push_back(record);
     return true;
-}
-
-time_t CsvParser::secondsOf(const Data& record)
-{
-    // mktime is the slowest step of a line. An hour whose ends lie 3599 s
-    // apart holds no change of the clock, so its seconds count on from its start.
-    const unsigned char* calendar = record.bytes + 2;
-    if (!hourKnown || std::memcmp(hourCalendar + 2, calendar + 2, 4) != 0) {
-        std::memcpy(hourCalendar, calendar, sizeof hourCalendar);
-        hourCalendar[0] = hourCalendar[1] = 0;
-        hourStart = calendarSeconds(hourCalendar, standardTime);
-        unsigned char last[6];
-        std::memcpy(last, hourCalendar, sizeof last);
-        last[0] = last[1] = 59;
-        hourIsSteady = calendarSeconds(last, standardTime) - hourStart == 3599;
-        hourKnown = true;
-    }
-    if (!hourIsSteady)
-        return exactSeconds(record);
-    return hourStart + 60 * record.min() + record.sec();
-}
-
-time_t CsvParser::exactSeconds(const Data& record)
-{
-    return calendarSeconds(record.bytes + 2, standardTime);
 }
 
 ZString CsvParser::mismatch(const char* begin, const char* end, const Data& record, const char* written,

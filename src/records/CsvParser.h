@@ -4,12 +4,18 @@
 // so again (its line end aside); the first line that is not stops the parse.
 
 #include "CarRecords.h"
-#include "CsvImport.h"
+#include "CsvReadResult.h"
+#include "ExportClock.h"
 #include "RecordList.h"
 
 #include <cstddef>
 #include <ctime>
 #include <string>
+
+// No record line is longer; longer lines are refused without being read whole.
+constexpr int csvMaxLineLength = 128;
+// About 260 MB of records: more than a window is meant to hold.
+constexpr int csvMaxRecords = 4000000;
 
 class CsvParser
 {
@@ -27,8 +33,6 @@ private:
     bool takeLine(const char* begin, const char* end, bool lineFeed);
     bool refuse(int line, const ZString& reason);
     bool refuseLongLine();
-    time_t secondsOf(const Data& record);
-    static time_t exactSeconds(const Data& record);
     ZString mismatch(const char* begin, const char* end, const Data& record, const char* written,
                      const char* writtenEnd) const;
 
@@ -36,10 +40,6 @@ private:
     RecordList parsed;
     int lines = 0;
     time_t origin = 0;
-    // The hour of the last line: calendar bytes with minutes and seconds 0.
-    unsigned char hourCalendar[6] = {};
-    time_t hourStart = 0;
-    bool hourIsSteady = false;
-    bool hourKnown = false;
+    ExportClock clock;
     CsvReadResult outcome;
 };

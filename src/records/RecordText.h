@@ -1,12 +1,11 @@
 #pragma once
 // What a Data record becomes for the user: the ten live channel values, the
-// log line, the CSV line and the directory line. Numbers are always written
-// with a decimal point, whatever the user's locale.
+// log line, the cursor's read-out and the directory line. Numbers are always
+// written with a decimal point, whatever the user's locale.
 
+#include "CarRecords.h"
 #include "Channels.h"
 #include "ZString.h"
-
-extern const char* const channelNames[channelCount];
 
 // The live values of a decoded record; `seconds` is the record's time since the
 // run's first record.
@@ -14,10 +13,6 @@ void liveChannelValues(const Data& record, float seconds, float (&values)[channe
 
 // "YYYY-MM-DD hh:mm:ss" and the live values of channels 0 to 8, ending in a new line.
 ZString logLine(const Data& record, const float (&values)[channelCount]);
-
-// One line of cardata.csv, ending in a new line. Throttle and MotorSpeed keep
-// their tenths here, unlike the live display.
-ZString csvLine(const Data& record, long secondsSinceFirst);
 
 // The cursor's read-out of a record: its date and time, then each channel
 // named with its live value, the log's decimals:

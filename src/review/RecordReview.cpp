@@ -5,12 +5,12 @@
 #include "RecentFolder.h"
 #include "StatusNotes.h"
 #include "Recording.h"
+#include "WholeFile.h"
 #include "ZGraph.h"
 
 #include <QAction>
 #include <QBoxLayout>
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QMainWindow>
@@ -18,40 +18,13 @@
 #include <QStatusBar>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <unistd.h>
 
 namespace {
 
 // The scroll bar, the read-out and the index axis take about 65 pixels that
 // the window, at its smallest, only has when each graph gives up ten.
 constexpr int historyGraphHeight = 45;
-
-// The bytes go to a file beside the target first, which takes the target's
-// place only once written whole, as Save's lines do. The error, or nothing.
-QString writeWhole(const QString& fileName, const QByteArray& bytes)
-{
-    const QString temp = QString::fromLatin1("%1.%2.tmp").arg(fileName).arg(QCoreApplication::applicationPid());
-    QFile file(temp);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return file.errorString();
-    bool written = file.write(bytes) == bytes.size() && file.flush();
-    written = written && (fsync(file.handle()) == 0 || errno == EINVAL);
-    const QString failure = written ? QString() : file.errorString();
-    file.close();
-    if (!written) {
-        QFile::remove(temp);
-        return failure.isEmpty() ? QString::fromLocal8Bit(std::strerror(errno)) : failure;
-    }
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(fileName).constData()) != 0) {
-        const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(temp);
-        return why;
-    }
-    return QString();
-}
 
 } // namespace
 
@@ -162,8 +135,14 @@ bool RecordReview::exportPictureTo(const QString& fileName)
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    const QString failure = graphPicture().save(&buffer, "PNG") ? writeWhole(fileName, png)
-                                                                : tr("the picture could not be made");
+    QString failure = tr("the picture could not be made");
+    if (graphPicture().save(&buffer, "PNG")) {
+        const auto content = [&png](std::FILE* file) {
+            return std::fwrite(png.constData(), 1, std::size_t(png.size()), file) == std::size_t(png.size());
+        };
+        const ZError written = writeWholeFile(ZString(QFile::encodeName(fileName).constData()), content);
+        failure = written ? QString::fromLocal8Bit(written.getString().cStr()) : QString();
+    }
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "Error: Unable to write file %s: %s\n", fileName.toLocal8Bit().constData(),
                      failure.toLocal8Bit().constData());

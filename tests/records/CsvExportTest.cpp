@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -145,4 +146,22 @@ TEST_F(CsvExport, SecondsCountAsStandardTimeInSummerAndAcrossTheChangeOfClocks)
             EXPECT_EQ(last, "3610 2009-07-16 01:00:00 12.30 150.00 45.67 12.34 1.50 10.00 20.50 87 22.50");
         }
     }
+}
+
+TEST_F(CsvExport, AMinuteOutOfItsRangeCountsAsMktimeCountsIt)
+{
+    // A garbled minute byte, 75, reaches past 2011-03-27 01:00 into the next
+    // hour, which in Moscow, its clocks moved for good, mktime finds no
+    // standard time for: the export writes what mktime says all the same.
+    setenv("TZ", "Europe/Moscow", 1);
+    tzset();
+    Data hourStart, garbled;
+    const unsigned char calendar[] = {0, 0, 1, 27, 3, 111};
+    std::copy(std::begin(calendar), std::end(calendar), hourStart.bytes + 2);
+    std::copy(std::begin(calendar), std::end(calendar), garbled.bytes + 2);
+    garbled.bytes[3] = 75;
+    const RecordList records = {hourStart, garbled};
+    ASSERT_EQ(writeCsv(records, csvName()).getNumber(), 0);
+    const std::string seconds = std::to_string(exportSeconds(garbled) - exportSeconds(hourStart));
+    EXPECT_EQ(contents(csv).substr(contents(csv).find('\n') + 1, seconds.size() + 1), seconds + " ");
 }

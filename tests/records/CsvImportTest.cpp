@@ -3,7 +3,7 @@
 
 #include "CsvExport.h"
 #include "CsvImport.h"
-#include "CsvLineText.h"
+#include "CsvLine.h"
 #include "GermanNumbers.h"
 #include "RecordText.h"
 #include "LinkTestSupport.h"
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -178,11 +179,38 @@ TEST_F(CsvImport, SavedFilesComeBackByteForByte)
     }
 }
 
-// The reader checks each line against its own copy of the export's text:
-// every value of every field, each column with its own, and the first column's
-// int, which the export cuts a long to.
-TEST(CsvLineText, IsTheExportsLineForEveryValue)
+namespace {
+
+// The line as the export once wrote it with printf: the one writer is held to it.
+std::string printfLine(const Data& d, long seconds)
 {
+    char text[160];
+    std::snprintf(text, sizeof text, "%d %.4d-%.2d-%.2d %.2d:%.2d:%.2d %.2f %.2f %.2f %.2f %.2f %.2f %.2f %d %.2f\n",
+                  int(seconds), 1900 + d.year(), d.month(), d.day(), d.hour(), d.min(), d.sec(), d.throttle() / 10.0,
+                  d.motorSpeed() / 10.0, d.speed() / 100.0, d.voltage() / 100.0, d.current() / 100.0,
+                  d.charge1() / 10.0, d.charge2() / 10.0, int(d.battery()), d.temperature() / 2.0);
+    return text;
+}
+
+} // namespace
+
+// Edge records, then every value of every field with the first column's int,
+// which the export cuts a long to.
+TEST(CsvLine, IsPrintfsLineForEveryRecord)
+{
+    struct Edge { const char* story; unsigned char fill; long seconds; };
+    const Edge edges[] = {
+        {"zero", 0x00, 0},
+        {"maxima, calendar bytes out of range", 0xff, INT_MAX},
+        {"negative seconds", 0x3b, -1},
+        {"the least int", 0x80, INT_MIN},
+        {"a long cut to int", 0x7f, -4294967296L - 5},
+    };
+    for (const Edge& edge : edges) {
+        Data d;
+        std::memset(d.bytes, edge.fill, sizeof d.bytes);
+        EXPECT_EQ(csvLine(d, edge.seconds).cStr(), printfLine(d, edge.seconds)) << edge.story;
+    }
     const long seconds[] = {0, 1, -1, 59, 100000, INT_MAX, INT_MIN, long(INT_MAX) + 1, -4294967296L - 5};
     for (unsigned v = 0; v <= 0xffff; ++v) {
         Data d;
@@ -191,7 +219,7 @@ TEST(CsvLineText, IsTheExportsLineForEveryValue)
         const long first = seconds[v % (sizeof seconds / sizeof seconds[0])];
         char text[csvLineTextSize];
         const int length = csvLineText(d, first, text);
-        ASSERT_EQ(std::string(text, std::size_t(length)), csvLine(d, first).cStr()) << v;
+        ASSERT_EQ(std::string(text, std::size_t(length)), printfLine(d, first)) << v;
     }
 }
 

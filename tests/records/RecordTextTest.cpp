@@ -1,3 +1,4 @@
+#include "CsvLine.h"
 #include "GermanNumbers.h"
 #include "RecordText.h"
 #include "TestRecords.h"
@@ -33,7 +34,7 @@ TEST(RecordText, ChannelsAreNamedInDisplayOrder)
     const char* expected[] = {"Throttle", "MotorSpeed", "Speed", "Voltage", "Current",
                               "Charge1", "Charge2", "Battery", "Temperature", "Time"};
     for (int c = 0; c < channelCount; ++c)
-        EXPECT_STREQ(channelNames[c], expected[c]);
+        EXPECT_STREQ(channels[c].name, expected[c]);
 }
 
 TEST(RecordText, DirectoryLineShowsTheBlockStartAndPosition)

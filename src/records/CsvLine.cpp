@@ -1,4 +1,4 @@
-#include "CsvLineText.h"
+#include "CsvLine.h"
 
 namespace {
 
@@ -31,13 +31,16 @@ public:
             whole(unsigned(value));
         }
     }
-    // "%.2f" of hundredths / 100: exact, as every value of the file has at
-    // most two decimals and printf rounds correctly.
-    void hundredths(unsigned value)
+    // "%.Nf" of units / 10^N: exact, as every value of the file has at most
+    // its N decimals and printf rounds correctly.
+    void fixed(unsigned units, int decimals)
     {
-        whole(value / 100);
+        if (decimals == 0)
+            return whole(units);
+        const unsigned one = powerOfTen(decimals);
+        whole(units / one);
         *at++ = '.';
-        whole(value % 100, 2);
+        whole(units % one, decimals);
     }
     void put(char c) { *at++ = c; }
 
@@ -48,7 +51,6 @@ public:
 
 int csvLineText(const Data& record, long secondsSinceFirst, char (&out)[csvLineTextSize])
 {
-    // Same order and form as "%d %.4d-%.2d-%.2d %.2d:%.2d:%.2d %.2f %.2f %.2f %.2f %.2f %.2f %.2f %d %.2f\n".
     LineWriter line(out);
     line.integer(int(secondsSinceFirst));
     line.put(' ');
@@ -63,17 +65,17 @@ int csvLineText(const Data& record, long secondsSinceFirst, char (&out)[csvLineT
     line.whole(unsigned(record.min()), 2);
     line.put(':');
     line.whole(unsigned(record.sec()), 2);
-    const unsigned values[] = {record.throttle() * 10u, record.motorSpeed() * 10u, record.speed(),
-                               record.voltage(),         record.current(),         record.charge1() * 10u,
-                               record.charge2() * 10u};
-    for (unsigned value : values) {
+    for (int channel = 0; channel < Time; ++channel) {
         line.put(' ');
-        line.hundredths(value);
+        line.fixed(rawValue(record, channel) * csvStep(channels[channel]), channels[channel].csvDecimals);
     }
-    line.put(' ');
-    line.whole(record.battery());
-    line.put(' ');
-    line.hundredths(record.temperature() * 50u);
     line.put('\n');
     return int(line.at - out);
+}
+
+ZString csvLine(const Data& record, long secondsSinceFirst)
+{
+    char text[csvLineTextSize];
+    text[csvLineText(record, secondsSinceFirst, text)] = '\0';  // the longest line leaves room
+    return ZString(text);
 }
