@@ -210,13 +210,18 @@ void ZGraph::setCursors(qint64 hover, qint64 pinned)
     history.setCursors(hover, pinned);
 }
 
+// A graph with no samples to show has no ends to label, only its title.
 AxisLabel::Texts ZGraph::xAxisTexts() const
 {
+    if (!hasSamplesToShow())
+        return {ZString(), ZString(), xLabel};
     return AxisLabel::horizontalTexts(xStart, xEnd, xLabel);
 }
 
 AxisLabel::Texts ZGraph::yAxisTexts() const
 {
+    if (!hasSamplesToShow() && isAutomatic(yRangeMin, yRangeMax))
+        return {ZString(), ZString(), yLabel};
     return AxisLabel::verticalTexts(yMin, yMax, yLabel);
 }
 

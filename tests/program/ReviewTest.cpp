@@ -271,3 +271,44 @@ TEST_F(Review, SaveAsAndThePictureReportWhatTheyCouldNotWrite)
     EXPECT_EQ(err().rfind("Error: Unable to write file /nonexistent/graphs.png: ", 0), 0u);
     EXPECT_TRUE(status().startsWith("Export failed")) << status().toStdString();
 }
+
+// The window shows what it holds: a record still on its way at Stop joins the
+// history, the end of a run ends a pause, the history reads the file's tenths,
+// and an empty file leaves nothing of what was shown before.
+TEST_F(Review, TheWindowShowsWhatItHoldsWhenARunEndsAndWhenAFileIsOpened)
+{
+    gui->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(gui.get()));
+    sim->setAnswering(false);
+    gui->liveData();
+    liveRecords({{2008, 12, 31, 23, 59, 30}, {2008, 12, 31, 23, 59, 40}});
+    button("Stop")->click();
+    liveRecords({{2008, 12, 31, 23, 59, 50}});
+    EXPECT_EQ(review().history().visibleRange().last, 3) << "the late record is shown";
+
+    gui->liveData();
+    liveRecords({{2009, 1, 1, 0, 0, 0}, {2009, 1, 1, 0, 0, 10}});
+    gui->pause();
+    liveRecords({{2009, 1, 1, 0, 0, 20}});
+    button("Stop")->click();
+    EXPECT_EQ(review().history().visibleRange().last, 3) << "the pause ended with the run";
+
+    writeText("tenths.csv", "0 2008-12-31 23:59:30 87.20 2620.80 45.67 12.34 1.50 10.00 20.50 87 22.50\n"
+                            "10 2008-12-31 23:59:40 87.30 2620.00 45.67 12.34 1.50 10.00 20.50 87 22.50\n");
+    answer(QMessageBox::Discard);
+    ASSERT_TRUE(files().openFile("tenths.csv"));
+    EXPECT_FLOAT_EQ(gui->contents().values[Throttle][0], 87.0f) << "the live windows drop the tenths";
+    ZGraphPlot* plot = graph(Voltage)->plotArea();
+    QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(1, 10));
+    QTest::mouseMove(plot, QPoint(plot->width() - 1, 10));
+    const QString readOut = gui->findChild<CursorReadout*>()->text();
+    EXPECT_TRUE(readOut.contains("Throttle 87.30  MotorSpeed 2620.00")) << readOut.toStdString();
+    EXPECT_TRUE(readOut.contains("Throttle +0.10  MotorSpeed -0.80")) << readOut.toStdString();
+
+    writeText("empty.csv", "");
+    ASSERT_TRUE(files().openFile("empty.csv"));
+    EXPECT_EQ(logView()->toPlainText(), "");
+    EXPECT_EQ(review().history().visibleRange().last, 0);
+    EXPECT_STREQ(graph(Voltage)->yAxisTexts().high.cStr(), "") << "no maximum of records not held";
+    EXPECT_STREQ(graph(Time)->xAxisTexts().high.cStr(), "");
+}
