@@ -44,6 +44,7 @@ ZGraph::ZGraph(QWidget* parent)
       xEnd(0),
       xStart(0),
       yMax(0),
+      received(0),
       xGrid(0),
       yGrid(0),
       yAxisLabel(nullptr),
@@ -100,7 +101,13 @@ void ZGraph::scheduleRepaint()
 
 void ZGraph::setData(const std::vector<float>& samples)
 {
+    setData(samples, samples.size());
+}
+
+void ZGraph::setData(const std::vector<float>& samples, std::size_t receivedCount)
+{
     data = samples;
+    received = std::min(receivedCount, data.size());
     // The history drawn does not depend on the live samples.
     if (history.active())
         return;
@@ -108,7 +115,7 @@ void ZGraph::setData(const std::vector<float>& samples)
     plot->update();
     // Most new samples leave the extremes where they were; the labels then
     // show the same and need no repaint.
-    if (!data.empty() && !(rangesToShow() == Ranges{xStart, xEnd, yMin, yMax})) {
+    if (received > 0 && !(rangesToShow() == Ranges{xStart, xEnd, yMin, yMax})) {
         yAxisLabel->update();
         xAxisLabel->update();
     }
@@ -175,6 +182,7 @@ void ZGraph::clear()
     // An empty painting leaves the ranges shown as they were, so the labels
     // need no repaint.
     data.clear();
+    received = 0;
     plot->update();
 }
 
@@ -222,7 +230,7 @@ AxisLabel::Texts ZGraph::yAxisTexts() const
 
 bool ZGraph::hasSamplesToShow() const
 {
-    return history.active() ? history.hasSamples() : !data.empty();
+    return history.active() ? history.hasSamples() : received > 0;
 }
 
 ZGraph::Ranges ZGraph::rangesToShow() const
@@ -246,7 +254,8 @@ ZGraph::Ranges ZGraph::rangesToShow() const
     if (isAutomatic(yRangeMin, yRangeMax)) {
         float low = data.front();
         float high = low;
-        for (float v : data) {
+        for (std::size_t j = 1; j < received; ++j) {
+            const float v = data[j];
             if (v > high)
                 high = v;
             if (v < low)
@@ -302,11 +311,13 @@ void ZGraph::drawTrace(QPainter& painter)
     const size_t end = static_cast<size_t>(xEnd);
     const double xScale = end > start ? static_cast<double>(w) / static_cast<double>(end - start) : 0.0;
 
-    const size_t last = std::min(end, count - 1);
+    // The zero fill after the last received sample is not drawn.
+    const size_t last = std::min(end, received - 1);
     const size_t inData = start <= last ? last - start + 1 : 0;
     // Indexes past the last sample all give (0, 0): the line runs to the
     // top-left corner. Two such points draw what any number of them draws.
-    const size_t pastData = end < count ? 0 : std::min<size_t>(end - std::max(start, count) + 1, 2);
+    const size_t pastData =
+        end < count || received < count ? 0 : std::min<size_t>(end - std::max(start, count) + 1, 2);
     points.resize(inData + pastData);
     QPoint* point = points.data();
     for (size_t j = 0; j < inData; ++j)

@@ -29,7 +29,12 @@ public:
 
     // Setters schedule one repaint of the whole graph; several before the event
     // loop runs are painted together.
+    // Every sample is received.
     void setData(const std::vector<float>& samples);
+    // Only the first `received` samples are real; the rest fill the window to
+    // its size and are neither drawn nor part of the value axis extremes, yet
+    // every sample keeps its place along the index axis.
+    void setData(const std::vector<float>& samples, std::size_t received);
     void getData(std::vector<float>& samples) const;
     void setXLabel(const ZString& title);
     void setYLabel(const ZString& title);
@@ -114,6 +119,7 @@ private:
     ZString xLabel;
     ZString yLabel;
     std::vector<float> data;
+    std::size_t received;  // how many of data's samples are real
     int xGrid;
     int yGrid;
     AxisLabel* yAxisLabel;

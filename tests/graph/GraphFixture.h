@@ -10,11 +10,22 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
 #include <vector>
 
 inline constexpr QRgb blue = 0xff0000ff;
 inline constexpr QRgb black = 0xff000000;
 inline constexpr QRgb white = 0xffffffff;
+
+// A case's description as a test name: letters and digits, the rest '_'.
+inline std::string testName(const std::string& description)
+{
+    std::string name;
+    for (char ch : description)
+        name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+}
 
 class GraphFixture : public ::testing::Test
 {
