@@ -5,7 +5,9 @@
 #include "ZGraph.h"
 #include "ZGraphPlot.h"
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QRgb>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -25,6 +27,14 @@ inline std::string testName(const std::string& description)
     for (char ch : description)
         name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
     return name;
+}
+
+// What event-driven repaints left in the window, for one child of the graph.
+inline QImage shownOnScreen(ZGraph& graph, QWidget* child)
+{
+    const QImage window = QGuiApplication::primaryScreen()->grabWindow(graph.winId()).toImage();
+    const QRect area(child->mapTo(&graph, QPoint(0, 0)), child->size());
+    return window.copy(area).convertToFormat(QImage::Format_RGB32);
 }
 
 class GraphFixture : public ::testing::Test
@@ -59,6 +69,7 @@ protected:
         return n;
     }
 
+public:
     static int count(const QImage& image, QRgb colour)
     {
         int n = 0;
@@ -67,5 +78,6 @@ protected:
         return n;
     }
 
+protected:
     ZGraph graph;
 };

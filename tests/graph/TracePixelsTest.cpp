@@ -53,6 +53,21 @@ QImage referencePicture(const std::vector<float>& samples, std::size_t received,
     return image;
 }
 
+void expectSamePixels(const QImage& painted, const QImage& reference)
+{
+    ASSERT_EQ(painted.size(), reference.size());
+    int differing = 0;
+    QPoint first;
+    for (int y = 0; y < reference.height(); ++y) {
+        for (int x = 0; x < reference.width(); ++x) {
+            if (painted.pixel(x, y) != reference.pixel(x, y) && differing++ == 0)
+                first = QPoint(x, y);
+        }
+    }
+    EXPECT_EQ(differing, 0) << "first at " << first.x() << "," << first.y();
+    EXPECT_GT(GraphFixture::count(reference, blue), reference.width() / 2) << "a trace to compare";
+}
+
 struct PictureCase
 {
     std::string name;
@@ -84,20 +99,24 @@ TEST_P(TracePixelsTest, SameAsOnePolylineThroughEverySample)
     std::vector<float> samples = drive(c.offset);
     std::fill(samples.begin() + static_cast<long>(c.received), samples.end(), 0.0f);
     graph.setData(samples, c.received);
-    const QImage painted = plotImage();
-    const QImage reference = referencePicture(samples, c.received, c.plot);
-    ASSERT_EQ(painted.size(), c.plot);
-    int differing = 0;
-    QPoint first;
-    for (int y = 0; y < c.plot.height(); ++y) {
-        for (int x = 0; x < c.plot.width(); ++x) {
-            if (painted.pixel(x, y) != reference.pixel(x, y) && differing++ == 0)
-                first = QPoint(x, y);
-        }
+    expectSamePixels(plotImage(), referencePicture(samples, c.received, c.plot));
+}
+
+// Samples arriving one at a time repaint only the columns they reach; the
+// screen must still show the whole trace as one polyline draws it.
+TEST_F(GraphFixture, FillingWindowReachesTheScreenAsOnePolyline)
+{
+    const QSize plot(900, 55);
+    graph.plotArea()->setFixedSize(plot);
+    std::vector<float> samples = drive(0);
+    std::vector<float> filling(window, 0.0f);
+    for (std::size_t received = 1; received <= 420; ++received) {
+        filling[received - 1] = samples[received - 1];
+        graph.setData(filling, received);
+        if (received >= 300)
+            QCoreApplication::processEvents();
     }
-    EXPECT_EQ(differing, 0) << "first at " << first.x() << "," << first.y() << ": painted "
-                            << (painted.pixel(first) == blue ? "blue" : "not blue");
-    EXPECT_GT(count(reference, blue), c.plot.width());
+    expectSamePixels(shownOnScreen(graph, graph.plotArea()), referencePicture(filling, 420, plot));
 }
 
 INSTANTIATE_TEST_SUITE_P(Graph, TracePixelsTest, ::testing::ValuesIn(pictureCases),
