@@ -73,6 +73,21 @@ void BM_RecordEventLoopNewExtremes(benchmark::State& state)
 }
 BENCHMARK(BM_RecordEventLoopNewExtremes)->Unit(benchmark::kMillisecond);
 
+// The same early in a run, while the windows still fill.
+void BM_RecordEventLoopFilling(benchmark::State& state)
+{
+    PaintCounter counter;
+    window->watchPlots(&counter);
+    for (auto _ : state) {
+        window->takeFillingRecord();
+        QCoreApplication::processEvents();
+    }
+    window->watchPlots(nullptr);
+    state.counters["plots/record"] =
+        benchmark::Counter(static_cast<double>(counter.paints) / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_RecordEventLoopFilling)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)

@@ -71,6 +71,24 @@ void LiveGraphWindow::takeRecord(bool relabel)
     ++record;
 }
 
+void LiveGraphWindow::takeFillingRecord()
+{
+    // Past the first few hundred samples the extremes seldom move, as in a drive.
+    if (received == 0 || received == samples)
+        received = 300;
+    for (int c = 0; c < channels; ++c) {
+        std::vector<float>& window = filling[c];
+        if (received == 300) {
+            window.assign(samples, 0.0f);
+            for (std::size_t i = 0; i < received; ++i)
+                window[i] = signal(c, record + static_cast<long>(i));
+        }
+        window[received] = signal(c, record + static_cast<long>(received));
+        graphs[c]->setData(window, received + 1);
+    }
+    ++received;
+}
+
 void LiveGraphWindow::watchPlots(QObject* filter)
 {
     for (ZGraph* graph : graphs) {

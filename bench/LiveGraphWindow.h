@@ -21,6 +21,9 @@ public:
     // With `relabel` every axis label repaints too, as when each record
     // brings new extremes.
     void takeRecord(bool relabel = false);
+    // One record early in a run: the windows are still filling, zero after
+    // their newest sample, and start over once full.
+    void takeFillingRecord();
     // Installs `filter` on every plot area (null removes the last one).
     void watchPlots(QObject* filter);
 
@@ -28,5 +31,7 @@ private:
     std::vector<ZGraph*> graphs;
     std::vector<float> values[channels];
     long record = 0;
+    std::vector<float> filling[channels];
+    std::size_t received = 0;
     QObject* plotFilter = nullptr;
 };

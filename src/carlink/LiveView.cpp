@@ -57,7 +57,7 @@ void LiveView::showWindows()
 {
     const LiveWindows& live = recording.live();
     for (int channel = 0; channel < channelCount; ++channel)
-        graphList[std::size_t(channel)]->setData(live.window(channel));
+        graphList[std::size_t(channel)]->setData(live.window(channel), std::size_t(live.sampleIndex()));
 }
 
 void LiveView::showReplaced()

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -44,6 +45,7 @@ ZGraph::ZGraph(QWidget* parent)
       xEnd(0),
       xStart(0),
       yMax(0),
+      received(0),
       xGrid(0),
       yGrid(0),
       yAxisLabel(nullptr),
@@ -100,18 +102,38 @@ void ZGraph::scheduleRepaint()
 
 void ZGraph::setData(const std::vector<float>& samples)
 {
+    setData(samples, samples.size());
+}
+
+void ZGraph::setData(const std::vector<float>& samples, std::size_t receivedCount)
+{
+    // A window still filling gains a sample or two per record and keeps the
+    // rest: what is drawn up to its last newest sample stays.
+    const std::size_t drawn = received;
+    const bool appended = drawn > 0 && receivedCount > drawn && samples.size() == data.size() &&
+                          std::equal(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(drawn), samples.begin());
     data = samples;
+    received = std::min(receivedCount, data.size());
     // The history drawn does not depend on the live samples.
     if (history.active())
         return;
     shownRangesStale = true;
-    plot->update();
-    // Most new samples leave the extremes where they were; the labels then
-    // show the same and need no repaint.
-    if (!data.empty() && !(rangesToShow() == Ranges{xStart, xEnd, yMin, yMax})) {
-        yAxisLabel->update();
-        xAxisLabel->update();
+    if (received == 0) {
+        plot->update();
+        return;
     }
+    // Most new samples leave the extremes where they were; the labels then
+    // show the same and need no repaint, and a window still filling needs only
+    // the columns its new samples reach. A range past the data draws a line
+    // back to the corner, across everything.
+    if (rangesToShow() == Ranges{xStart, xEnd, yMin, yMax}) {
+        const bool cornerLine = received == data.size() && xEnd >= static_cast<double>(data.size());
+        plot->update(appended && !cornerLine ? liveColumns(drawn - 1, received - 1) : plot->rect());
+        return;
+    }
+    plot->update();
+    yAxisLabel->update();
+    xAxisLabel->update();
 }
 
 void ZGraph::getData(std::vector<float>& samples) const
@@ -175,6 +197,7 @@ void ZGraph::clear()
     // An empty painting leaves the ranges shown as they were, so the labels
     // need no repaint.
     data.clear();
+    received = 0;
     plot->update();
 }
 
@@ -227,7 +250,7 @@ AxisLabel::Texts ZGraph::yAxisTexts() const
 
 bool ZGraph::hasSamplesToShow() const
 {
-    return history.active() ? history.hasSamples() : !data.empty();
+    return history.active() ? history.hasSamples() : received > 0;
 }
 
 ZGraph::Ranges ZGraph::rangesToShow() const
@@ -251,7 +274,8 @@ ZGraph::Ranges ZGraph::rangesToShow() const
     if (isAutomatic(yRangeMin, yRangeMax)) {
         float low = data.front();
         float high = low;
-        for (float v : data) {
+        for (std::size_t j = 1; j < received; ++j) {
+            const float v = data[j];
             if (v > high)
                 high = v;
             if (v < low)
@@ -276,18 +300,33 @@ void ZGraph::settleShownRanges()
     yMax = ranges.yMax;
 }
 
-void ZGraph::redraw(QPainter& painter)
+void ZGraph::redraw(QPainter& painter, const QRect& dirty)
 {
-    drawTrace(painter);
+    drawTrace(painter, dirty);
     drawGrid(painter);
     history.drawCursors(painter, plot->width(), plot->height());
 }
 
-void ZGraph::drawTrace(QPainter& painter)
+double ZGraph::liveXScale() const
+{
+    const size_t start = static_cast<size_t>(xStart);
+    const size_t end = static_cast<size_t>(xEnd);
+    return end > start ? static_cast<double>(plot->width()) / static_cast<double>(end - start) : 0.0;
+}
+
+QRect ZGraph::liveColumns(std::size_t from, std::size_t to) const
+{
+    const double scale = liveXScale();
+    const int left = toPixel((static_cast<double>(from) - xStart) * scale) - 1;
+    const int right = toPixel((static_cast<double>(to) - xStart) * scale) + 1;
+    return QRect(QPoint(left, 0), QPoint(right, plot->height() - 1)) & plot->rect();
+}
+
+void ZGraph::drawTrace(QPainter& painter, const QRect& dirty)
 {
     const int w = plot->width();
     const int h = plot->height();
-    painter.fillRect(plot->rect(), plot->palette().color(plot->backgroundRole()));
+    painter.fillRect(dirty, plot->palette().color(plot->backgroundRole()));
     if (!hasSamplesToShow())
         return;
     settleShownRanges();
@@ -305,16 +344,29 @@ void ZGraph::drawTrace(QPainter& painter)
     const size_t count = data.size();
     const size_t start = static_cast<size_t>(xStart);
     const size_t end = static_cast<size_t>(xEnd);
-    const double xScale = end > start ? static_cast<double>(w) / static_cast<double>(end - start) : 0.0;
+    const double xScale = liveXScale();
 
-    const size_t last = std::min(end, count - 1);
+    // The zero fill after the last received sample is not drawn.
+    const size_t last = std::min(end, received - 1);
     const size_t inData = start <= last ? last - start + 1 : 0;
     // Indexes past the last sample all give (0, 0): the line runs to the
     // top-left corner. Two such points draw what any number of them draws.
-    const size_t pastData = end < count ? 0 : std::min<size_t>(end - std::max(start, count) + 1, 2);
-    points.resize(inData + pastData);
+    const size_t pastData =
+        end < count || received < count ? 0 : std::min<size_t>(end - std::max(start, count) + 1, 2);
+
+    // Of a trace cut short, only its two ends draw differently from the whole
+    // (a line's first and last pixel depend on its neighbours), so a cut two
+    // columns outside the dirty area draws the same pixels inside it.
+    size_t first = 0;
+    size_t lastDrawn = inData == 0 ? 0 : inData - 1;
+    if (xScale > 0 && pastData == 0 && inData > 0) {
+        first = static_cast<size_t>(std::clamp((dirty.left() - 2) / xScale, 0.0, static_cast<double>(lastDrawn)));
+        lastDrawn = static_cast<size_t>(std::clamp(std::ceil((dirty.right() + 3) / xScale), 0.0, static_cast<double>(lastDrawn)));
+    }
+    const size_t drawn = inData == 0 ? 0 : lastDrawn - first + 1;
+    points.resize(drawn + pastData);
     QPoint* point = points.data();
-    for (size_t j = 0; j < inData; ++j)
+    for (size_t j = first; j < first + drawn; ++j)
         *point++ = QPoint(toPixel(static_cast<double>(j) * xScale), rows.row(data[start + j]));
     for (size_t j = 0; j < pastData; ++j)
         *point++ = QPoint(0, 0);

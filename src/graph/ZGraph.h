@@ -29,7 +29,12 @@ public:
 
     // Setters schedule one repaint of the whole graph; several before the event
     // loop runs are painted together.
+    // Every sample is received.
     void setData(const std::vector<float>& samples);
+    // Only the first `received` samples are real; the rest fill the window to
+    // its size and are neither drawn nor part of the value axis extremes, yet
+    // every sample keeps its place along the index axis.
+    void setData(const std::vector<float>& samples, std::size_t received);
     void getData(std::vector<float>& samples) const;
     void setXLabel(const ZString& title);
     void setYLabel(const ZString& title);
@@ -69,10 +74,10 @@ public:
     AxisLabel* yAxis() const { return yAxisLabel; }
 
     // Painting, run by the paint events of the plot area (redraw: trace, then
-    // grid over it, then the history's cursors) and of each axis label
-    // (drawLabels: that label's part).
-    void redraw(QPainter& painter);
-    void drawTrace(QPainter& painter);
+    // grid over it, then the history's cursors, all clipped to `dirty`) and of
+    // each axis label (drawLabels: that label's part).
+    void redraw(QPainter& painter, const QRect& dirty);
+    void drawTrace(QPainter& painter, const QRect& dirty);
     void drawGrid(QPainter& painter);
     void drawLabels(AxisLabel* label, QPainter& painter);
 
@@ -99,6 +104,11 @@ private:
     // What a painting of the current samples (there must be some) shows.
     Ranges rangesToShow() const;
     void settleShownRanges();
+    // Pixels per live sample along the index range shown.
+    double liveXScale() const;
+    // The plot columns the live trace from sample `from` to sample `to` can
+    // touch, with a column to spare either side.
+    QRect liveColumns(std::size_t from, std::size_t to) const;
     void drawHorizontalLabel(QPainter& painter);
     void drawVerticalLabel(QPainter& painter);
 
@@ -114,6 +124,7 @@ private:
     ZString xLabel;
     ZString yLabel;
     std::vector<float> data;
+    std::size_t received;  // how many of data's samples are real
     int xGrid;
     int yGrid;
     AxisLabel* yAxisLabel;

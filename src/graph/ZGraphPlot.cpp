@@ -2,6 +2,7 @@
 
 #include "ZGraph.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 ZGraphPlot::ZGraphPlot(QWidget* parent, ZGraph* graph)
@@ -13,8 +14,8 @@ ZGraphPlot::ZGraphPlot(QWidget* parent, ZGraph* graph)
 
 // A resize brings a paint event of the whole area with it, so painting here is
 // all that resizing needs too.
-void ZGraphPlot::paintEvent(QPaintEvent*)
+void ZGraphPlot::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    graph->redraw(painter);
+    graph->redraw(painter, event->rect());
 }

@@ -5,16 +5,37 @@
 #include "ZGraph.h"
 #include "ZGraphPlot.h"
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QRgb>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <string>
 #include <vector>
 
 inline constexpr QRgb blue = 0xff0000ff;
 inline constexpr QRgb black = 0xff000000;
 inline constexpr QRgb white = 0xffffffff;
+
+// A case's description as a test name: letters and digits, the rest '_'.
+inline std::string testName(const std::string& description)
+{
+    std::string name;
+    for (char ch : description)
+        name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+}
+
+// What event-driven repaints left in the window, for one child of the graph.
+inline QImage shownOnScreen(ZGraph& graph, QWidget* child)
+{
+    const QImage window = QGuiApplication::primaryScreen()->grabWindow(graph.winId()).toImage();
+    const QRect area(child->mapTo(&graph, QPoint(0, 0)), child->size());
+    return window.copy(area).convertToFormat(QImage::Format_RGB32);
+}
 
 class GraphFixture : public ::testing::Test
 {
@@ -48,6 +69,7 @@ protected:
         return n;
     }
 
+public:
     static int count(const QImage& image, QRgb colour)
     {
         int n = 0;
@@ -56,5 +78,6 @@ protected:
         return n;
     }
 
+protected:
     ZGraph graph;
 };

@@ -182,14 +182,6 @@ TEST_F(GraphFixture, VerticalLabelColumnKeepsItsWidth)
     EXPECT_EQ(left->width(), 60);
 }
 
-// What an event-driven repaint left in the window, for one child of the graph.
-QImage shownOnScreen(ZGraph& graph, QWidget* child)
-{
-    const QImage window = QGuiApplication::primaryScreen()->grabWindow(graph.winId()).toImage();
-    const QRect area(child->mapTo(&graph, QPoint(0, 0)), child->size());
-    return window.copy(area).convertToFormat(QImage::Format_RGB32);
-}
-
 QImage paintedAfresh(QWidget* child)
 {
     return child->grab().toImage().convertToFormat(QImage::Format_RGB32);
