@@ -20,52 +20,58 @@ LiveView::LiveView(const Recording& recording, QBoxLayout* column, QWidget* pare
         graphList.back()->setMinimumHeight(55);
         graphLayout->addWidget(graphList.back());
     }
-    showWindows();
-
     log = new QPlainTextEdit(parent);
     log->setReadOnly(true);
     log->setFixedHeight(60);
     log->setMaximumBlockCount(logViewLines);
     column->addWidget(log);
 
-    connect(&recording, &Recording::appended, this, &LiveView::showAppended);
-    connect(&recording, &Recording::cleared, this, &LiveView::showWindows);
-    connect(&recording, &Recording::windowsRestarted, this, &LiveView::showWindows);
+    refreshTimer.setSingleShot(true);
+    connect(&refreshTimer, &QTimer::timeout, this, &LiveView::refresh);
+    connect(&recording, &Recording::appended, this, &LiveView::recordsAppended);
+    connect(&recording, &Recording::cleared, this, &LiveView::refresh);
+    connect(&recording, &Recording::windowsRestarted, this, &LiveView::refresh);
     connect(&recording, &Recording::replaced, this, &LiveView::showReplaced);
 }
 
-void LiveView::showAppended(int count)
+void LiveView::recordsAppended(int count)
 {
-    showWindows();
-    // The log view keeps only its newest lines, so only those are made, and
-    // added in one go.
+    // The lines are made now, while their records are held; the log view,
+    // which keeps only its newest lines, gets no more than those.
     const qint64 end = recording.count();
-    const qint64 begin = end - std::min<qint64>(count, logViewLines);
-    QString lines;
-    for (qint64 index = begin; index < end; ++index) {
+    for (qint64 index = end - std::min<qint64>(count, logViewLines); index < end; ++index) {
         const Data& record = recording.record(index);
         float values[channelCount];
         for (int channel = 0; channel < channelCount; ++channel)
             values[channel] = liveValue(record, channel);
-        lines += QLatin1String(logLine(record, values).cStr());
+        pendingLines += QLatin1String(logLine(record, values).cStr());
     }
-    lines.chop(1);
-    log->appendPlainText(lines);
+    if (!sinceShown.isValid() || sinceShown.elapsed() >= refreshMs)
+        refresh();
+    else if (!refreshTimer.isActive())
+        refreshTimer.start(int(refreshMs - sinceShown.elapsed()));
 }
 
-void LiveView::showWindows()
+void LiveView::refresh()
 {
+    refreshTimer.stop();
+    sinceShown.start();
     const LiveWindows& live = recording.live();
     for (int channel = 0; channel < channelCount; ++channel)
         graphList[std::size_t(channel)]->setData(live.window(channel), std::size_t(live.sampleIndex()));
+    if (pendingLines.isEmpty())
+        return;
+    pendingLines.chop(1);
+    log->appendPlainText(pendingLines);
+    pendingLines.clear();
 }
 
 void LiveView::showReplaced()
 {
     // An opened file: the log shows its newest records and nothing of what was there.
+    pendingLines.clear();
     log->clear();
     if (recording.count() > 0)
-        showAppended(int(std::min<qint64>(recording.count(), logViewLines)));
-    else
-        showWindows();
+        recordsAppended(int(std::min<qint64>(recording.count(), logViewLines)));
+    refresh();
 }

@@ -106,6 +106,7 @@ TEST_F(MainWindow, ABrokenRecordIsReportedAndLeftOutAndTheNextOneIsTaken)
     EXPECT_EQ(gui->contents().sampleIndex, 2);
     EXPECT_FLOAT_EQ(gui->contents().values[Speed][1], 10.0f) << "the record after the broken ones";
     EXPECT_FLOAT_EQ(gui->contents().values[Time][1], 3.0f);
+    ASSERT_TRUE(waitUntil([this] { return liveViewUpToDate(); }));
     EXPECT_EQ(logView()->blockCount(), 2);
 }
 

@@ -169,10 +169,13 @@ protected:
     QPlainTextEdit* logView() const { return gui->findChild<QPlainTextEdit*>(); }
     WDataDirectory* directoryDialog() const { return gui->findChild<WDataDirectory*>(); }
 
+    // Until the window holds `count` records and shows them all.
     bool waitForRecords(int count, int timeoutMs = 5000)
     {
-        return waitUntil([&] { return int(gui->contents().records.size()) >= count; }, timeoutMs);
+        return waitUntil([&] { return int(gui->contents().records.size()) >= count && liveViewUpToDate(); },
+                         timeoutMs);
     }
+    bool liveViewUpToDate() const { return gui->findChild<LiveView*>()->isUpToDate(); }
 
     // Puts bytes on the line and waits, without running the event loop (so
     // no poll takes them), until the program's driver holds them all.
