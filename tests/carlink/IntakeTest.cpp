@@ -6,14 +6,8 @@
 #include "RecordStepSupport.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace {
-
-Bytes recordAt(int second, const Reading& reading = Reading())
-{
-    return bytesOf(rawRecord({2008, 12, 31, 23, 59, second}, reading));
-}
 
 ZList<int> rowsOf(std::initializer_list<int> rows)
 {

@@ -16,11 +16,18 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 using Bytes = std::vector<std::uint8_t>;
 
 inline Bytes bytesOf(const RawRecord& raw) { return Bytes(raw.begin(), raw.end()); }
+
+// A record off the wire, logged at `second` past 2008-12-31 23:59.
+inline Bytes recordAt(int second, const Reading& reading = Reading())
+{
+    return bytesOf(rawRecord({2008, 12, 31, 23, 59, second}, reading));
+}
 
 inline Bytes concat(std::initializer_list<Bytes> parts)
 {
@@ -96,38 +103,33 @@ public:
     void start()
     {
         if (!capturing)
-            restart(stdout), restart(stderr);
+            ::testing::internal::CaptureStdout(), ::testing::internal::CaptureStderr();
         capturing = true;
     }
     // The lines since the last call.
-    std::string out() { return take(stdout, true); }
-    std::string err() { return take(stderr, true); }
+    std::string out() { return take(true, true); }
+    std::string err() { return take(false, true); }
     // Failure messages go into the capture too: a failed test shows them with the console lines.
     void stop(bool failed)
     {
-        take(stdout, false);
-        take(stderr, false);
-        if (capturing && failed)
+        take(true, false);
+        take(false, false);
+        if (std::exchange(capturing, false) && failed)
             std::fprintf(stderr, "---- console and failures of this test ----\n%s\n----\n", transcript.c_str());
-        capturing = false;
     }
 
 private:
-    std::string take(FILE* stream, bool goOn)
+    std::string take(bool standardOut, bool goOn)
     {
+        using namespace ::testing::internal;
         if (!capturing)
             return std::string();
-        std::fflush(stream);
-        const std::string text = stream == stdout ? ::testing::internal::GetCapturedStdout()
-                                                  : ::testing::internal::GetCapturedStderr();
+        std::fflush(standardOut ? stdout : stderr);
+        const std::string text = standardOut ? GetCapturedStdout() : GetCapturedStderr();
         if (goOn)
-            restart(stream);
+            standardOut ? CaptureStdout() : CaptureStderr();
         transcript += text;
         return text;
-    }
-    static void restart(FILE* stream)
-    {
-        stream == stdout ? ::testing::internal::CaptureStdout() : ::testing::internal::CaptureStderr();
     }
 
     bool capturing = false;

@@ -6,15 +6,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
-namespace {
-
-Bytes recordAt(int second, const Reading& reading = Reading())
-{
-    return bytesOf(rawRecord({2008, 12, 31, 23, 59, second}, reading));
-}
-
-} // namespace
-
 // LiveData asks for the stream and every record reaches the graphs and the
 // log; Stop ends the stream but late records are still taken; LiveData again
 // starts a new list whose Time still counts from the first record.

@@ -31,8 +31,6 @@ protected:
         return false;
     }
 
-    static Bytes recordAt(int second) { return bytesOf(rawRecord({2009, 1, 1, 0, 0, second})); }
-
     std::string link;
 };
 
