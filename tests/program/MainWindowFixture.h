@@ -2,55 +2,19 @@
 // A TralixGui main window connected to a simulated Car Computer over a real
 // pseudo-terminal, in a working folder of its own, with the console captured.
 
-#include "CarSimulator.h"
 #include "Gui.h"
 #include "LiveView.h"
-#include "TestRecords.h"
+#include "RecordStepSupport.h"
 #include "WDataDirectory.h"
 #include "ZGraph.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QThread>
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
-
-using Bytes = std::vector<std::uint8_t>;
-
-inline Bytes bytesOf(const RawRecord& raw)
-{
-    return Bytes(raw.begin(), raw.end());
-}
-
-inline Bytes concat(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
-inline Bytes le32(std::int32_t v)
-{
-    const auto u = std::uint32_t(v);
-    return {std::uint8_t(u), std::uint8_t(u >> 8), std::uint8_t(u >> 16), std::uint8_t(u >> 24)};
-}
-
-inline Bytes le16(std::uint16_t v)
-{
-    return {std::uint8_t(v), std::uint8_t(v >> 8)};
-}
 
 // A button of the data directory dialog.
 inline QPushButton* dialogButton(WDataDirectory* dialog, const char* text)
@@ -61,32 +25,9 @@ inline QPushButton* dialogButton(WDataDirectory* dialog, const char* text)
     return nullptr;
 }
 
-// Runs the event loop until `done` holds or `timeoutMs` has passed.
-inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
 class MainWindow : public ::testing::Test
 {
 protected:
-    // A simulator that sends nothing on its own unless a test asks.
-    static carsim::Options quietCarComputer()
-    {
-        carsim::Options options;
-        options.pacing = false;
-        options.liveRate = 0;
-        return options;
-    }
-
     void SetUp() override { startWith(quietCarComputer()); }
 
     // A fixed time zone and a working folder of the test's own.
@@ -109,7 +50,7 @@ protected:
 
     void openWindow(const std::string& device)
     {
-        captureConsole();
+        console.start();
         gui = std::make_unique<Gui>(ZString(device.c_str()));
         gui->init("TralixGui");
         openingOut = out();
@@ -120,31 +61,13 @@ protected:
     {
         gui.reset();
         sim.reset();
-        releaseConsole();
+        console.stop(HasFailure());
         QDir::setCurrent(previousFolder);
     }
 
     // The console lines since the last call.
-    std::string out()
-    {
-        if (!capturing)
-            return std::string();
-        std::fflush(stdout);
-        std::string text = ::testing::internal::GetCapturedStdout();
-        ::testing::internal::CaptureStdout();
-        transcript += text;
-        return text;
-    }
-    std::string err()
-    {
-        if (!capturing)
-            return std::string();
-        std::fflush(stderr);
-        std::string text = ::testing::internal::GetCapturedStderr();
-        ::testing::internal::CaptureStderr();
-        transcript += text;
-        return text;
-    }
+    std::string out() { return console.out(); }
+    std::string err() { return console.err(); }
 
     QPushButton* button(const char* text) const
     {
@@ -177,20 +100,7 @@ protected:
     }
     bool liveViewUpToDate() const { return gui->findChild<LiveView*>()->isUpToDate(); }
 
-    // Puts bytes on the line and waits, without running the event loop (so
-    // no poll takes them), until the program's driver holds them all.
-    void putOnLine(const Bytes& bytes)
-    {
-        sim->sendRaw(bytes);
-        ASSERT_TRUE(sim->waitUntilSent(5000));
-        QElapsedTimer clock;
-        clock.start();
-        while (pendingBytes() < int(bytes.size()) && clock.elapsed() < 5000)
-            QThread::msleep(2);
-        ASSERT_GE(pendingBytes(), int(bytes.size()));
-    }
-
-    int pendingBytes() const { return gui->portSession().bytesWaiting(); }
+    void putOnLine(const Bytes& bytes) { ::putOnLine(*sim, gui->portSession(), bytes); }
 
     std::unique_ptr<carsim::CarSimulator> sim;
     std::unique_ptr<Gui> gui;
@@ -198,28 +108,5 @@ protected:
     QString previousFolder;
     std::string openingOut;  // the console lines of building the window
     std::string openingErr;
-
-    void captureConsole()
-    {
-        if (capturing)
-            return;
-        ::testing::internal::CaptureStdout();
-        ::testing::internal::CaptureStderr();
-        capturing = true;
-    }
-    void releaseConsole()
-    {
-        if (!capturing)
-            return;
-        std::fflush(stdout);
-        std::fflush(stderr);
-        transcript += ::testing::internal::GetCapturedStdout();
-        transcript += ::testing::internal::GetCapturedStderr();
-        capturing = false;
-        // Failure messages went into the capture too: show them with the console lines.
-        if (HasFailure())
-            std::fprintf(stderr, "---- console and failures of this test ----\n%s\n----\n", transcript.c_str());
-    }
-    bool capturing = false;
-    std::string transcript;
+    CapturedConsole console;
 };

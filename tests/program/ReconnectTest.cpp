@@ -1,5 +1,6 @@
 // The USB adapter pulled and put back: what the window shows of it and what it
-// keeps. The cycle itself is the port session's (tests/carlink/PortSessionTest).
+// keeps. The cycle itself is the port session's (tests/session/PortSessionTest),
+// the record a closing line leaves the intake's (tests/carlink/IntakeTest).
 #include "MainWindowFixture.h"
 
 #include <QFile>
@@ -29,8 +30,6 @@ protected:
                 return true;
         return false;
     }
-
-    static Bytes recordAt(int second) { return bytesOf(rawRecord({2009, 1, 1, 0, 0, second})); }
 
     std::string link;
 };
@@ -70,21 +69,4 @@ TEST_F(Replug, TheWindowShowsTheLossKeepsWhatArrivedAndTakesRecordsAgainOnceTheP
     EXPECT_EQ(sim->received().back(), 'c') << "the stream is asked for again";
     sim->sendRaw(recordAt(3));
     ASSERT_TRUE(waitForRecords(1)) << "records flow again";  // LiveData above started a new list
-}
-
-TEST_F(Replug, AWholeRecordThatWaitedForWhatFollowsIsKeptWhenTheLineCloses)
-{
-    Bytes last = recordAt(2);
-    last.back() = 0x41;  // its last byte could open the next record
-    putOnLine(concat({recordAt(1), last}));
-    gui->doData();
-    ASSERT_EQ(int(gui->contents().records.size()), 1) << "the second waits to see what follows it";
-
-    sim->unplug();
-    err();
-    gui->doData();
-    EXPECT_TRUE(gui->portSession().isLost());
-    ASSERT_EQ(int(gui->contents().records.size()), 2);
-    EXPECT_EQ(gui->contents().records[1].sec(), 2);
-    EXPECT_EQ(err(), "Error: Lost the serial port: " + link + "\n");
 }
