@@ -82,20 +82,34 @@ RecordFramer::Step RecordFramer::next(Data& record, int& droppedBytes, std::uint
         const bool followed = magicAt(from + recordSize) || (atRest && size == from + recordSize);
         return int(followed) + int(plausible(from));
     };
+    // A record cut short, then a whole one followed by broken bytes, leaves both
+    // readings valid and neither followed. A cut is a common fault, and data
+    // rarely holds the magic and then a valid calendar, so the inner reading wins
+    // that tie once its calendar has arrived, unless its magic lies among the
+    // candidate's own calendar bytes (a second of 41 reads "AAA") or an "A" right
+    // behind the candidate, then a valid calendar, may open a record with a broken magic.
+    const int outerWeight = weight(0);
+    constexpr std::size_t calendarEnd = 8;
+    auto score = [&](std::size_t at) {
+        const int w = weight(at);
+        const bool breaksTie = w == 1 && outerWeight == 1 && plausible(0) && plausible(at) &&
+                               at >= calendarEnd && at + calendarEnd <= size &&
+                               !(buffer[recordSize] == magicByte && plausible(recordSize));
+        return 2 * w + int(breaksTie);
+    };
     // The best inner reading, if any; the earliest wins a tie.
     std::size_t best = 0;
-    int bestWeight = -1;
+    int bestScore = -1;
     for (int at = findMagic(1, recordSize); at >= 0; at = findMagic(std::size_t(at) + 1, recordSize)) {
         if (size < std::size_t(at) + recordSize + 2 && !atRest)
             return Step::NeedMore;  // wait until what follows each reading can be seen
-        if (weight(std::size_t(at)) > bestWeight) {
+        if (score(std::size_t(at)) > bestScore) {
             best = std::size_t(at);
-            bestWeight = weight(best);
+            bestScore = score(best);
         }
     }
-    if (bestWeight >= 0) {
-        const int outerWeight = weight(0);
-        if (bestWeight > outerWeight)
+    if (bestScore >= 0) {
+        if (bestScore > 2 * outerWeight)
             return drop(best, droppedBytes, droppedMagic);
         // A doubtful candidate while a good-looking record is still arriving behind it: wait.
         if (outerWeight < 2 && size < best + recordSize && plausible(best))

@@ -11,11 +11,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes record(int second, std::uint16_t speed = 0)
+Bytes record(int second, std::uint16_t speed = 0, int minute = 0)
 {
     carsim::Sample sample;
     sample.speed = speed;
-    const carsim::DataBytes raw = carsim::makeDataRecord({2009, 1, 1, 12, 0, second}, sample);
+    const carsim::DataBytes raw = carsim::makeDataRecord({2009, 1, 1, 12, minute, second}, sample);
     return Bytes(raw.begin(), raw.end());
 }
 
@@ -59,12 +59,19 @@ Bytes cut(const Bytes& bytes, std::size_t length)
     return Bytes(bytes.begin(), bytes.begin() + std::ptrdiff_t(length));
 }
 
+Bytes endingInMagic(Bytes bytes)
+{
+    bytes[32] = bytes[33] = 0x41;
+    return bytes;
+}
+
 } // namespace
 
 TEST(RecordFramer, OneBrokenRecordCostsThatRecordOnly)
 {
-    Bytes wrongMagic = record(2);
+    Bytes wrongMagic = record(2, 0, 5);  // minute 5: read from its "A", a valid calendar
     wrongMagic[1] = 0x42;
+    const Bytes garbage{0x00, 0x10, 0x20, 0x30, 0x40};
     struct Case { const char* story; Bytes stream; const char* seen; };
     const Case cases[] = {
         {"records back to back", join({record(1), record(2), record(3)}), "R1 R2 R3 "},
@@ -75,6 +82,18 @@ TEST(RecordFramer, OneBrokenRecordCostsThatRecordOnly)
         {"only two bytes of a record", join({record(1), cut(record(2), 2), record(3)}), "R1 B2:4141 R3 "},
         {"a record cut one byte short", join({record(1), cut(record(2), 33), record(3), record(4)}),
          "R1 B33:4141 R3 R4 "},
+        {"cut two short", join({record(1), cut(record(2), 32), record(3), record(4)}), "R1 B32:4141 R3 R4 "},
+        {"cut three short", join({record(1), cut(record(2), 31), record(3), record(4)}), "R1 B31:4141 R3 R4 "},
+        {"cut two short, then a whole one and garbage", join({record(1), cut(record(2), 32), record(3), garbage, record(4)}),
+         "R1 B32:4141 R3 B5:1000 R4 "},
+        {"cut three short, then a whole one and a wrong magic",
+         join({record(1), cut(record(2), 31), record(3), wrongMagic, record(4)}), "R1 B31:4141 R3 B34:4241 R4 "},
+        {"cut two short, then a whole one as the line falls quiet", join({record(1), cut(record(2), 32), record(3)}),
+         "R1 B32:4141 R3 "},
+        {"whole ones ending in the magic", join({endingInMagic(record(1)), endingInMagic(record(2, 0, 5)), record(3)}),
+         "R1 R2 R3 "},
+        {"one ending in the magic, then a wrong magic", join({endingInMagic(record(1)), wrongMagic, record(3)}),
+         "R1 B34:4241 R3 "},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(frame(c.stream), c.seen) << c.story;
