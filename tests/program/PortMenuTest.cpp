@@ -4,10 +4,15 @@
 // order and names are SerialPortList's (tests/session).
 #include "FakeTtys.h"
 #include "MainWindowFixture.h"
+#include "OtherDeviceDialog.h"
 #include "OtherProgram.h"
 #include "PortMenu.h"
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -115,4 +120,31 @@ TEST_F(PortPicking, TheMenuListsThePortsPresentAndTheOneChosenTakesThePollAndThe
     EXPECT_EQ(opened(), "FTDI FT232R USB UART (A50285BI) - " + sim->devicePath() + "\n" + at("dev/ttyUSB0") +
                             ": open in TralixGui [x]\n" + held)
         << "read afresh as the menu opens";
+}
+
+TEST_F(PortPicking, OtherDeviceOffersTheLastFiveNamesTypedWholeNewestFirst)
+{
+    QSettings(QStringLiteral("TralixGui"), QStringLiteral("TralixGui")).remove(QStringLiteral("ports"));
+    // Types `name` into the dialog; what it offered then.
+    auto type = [&](const QString& name) {
+        QStringList offered;
+        QTimer::singleShot(0, [&] {
+            OtherDeviceDialog* dialog = gui->findChild<OtherDeviceDialog*>();
+            QComboBox* names = dialog->findChild<QComboBox*>();
+            for (int i = 0; i < names->count(); ++i)
+                offered << names->itemText(i);
+            const QString adapter = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+            EXPECT_GT(names->lineEdit()->width(), names->fontMetrics().horizontalAdvance(adapter)) << "shown whole";
+            names->setEditText(name);
+            dialog->accept();
+        });
+        choose("&Other device...");
+        return offered.join(QLatin1Char(' ')).toStdString();
+    };
+    EXPECT_EQ(type(QString::fromStdString(at("by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"))), "");
+    EXPECT_EQ(gui->portSession().device().cStr(), at("by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+    for (const char* name : {"/tmp/a", "/tmp/b", "/tmp/c", "/tmp/d", "/tmp/e"})
+        type(QLatin1String(name));
+    EXPECT_EQ(type(QStringLiteral("/tmp/b")), "/tmp/e /tmp/d /tmp/c /tmp/b /tmp/a");
+    EXPECT_EQ(type(QStringLiteral("/tmp/f")), "/tmp/b /tmp/e /tmp/d /tmp/c /tmp/a") << "once each";
 }
