@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/types.h>
-
 struct SerialPortEntry
 {
     std::string device;  // the name to open: the by-id link, or the device itself
