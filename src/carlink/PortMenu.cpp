@@ -1,9 +1,10 @@
 #include "PortMenu.h"
 
+#include "OtherDeviceDialog.h"
 #include "PortSession.h"
+#include "RecentDevices.h"
 
 #include <QActionGroup>
-#include <QInputDialog>
 
 namespace {
 
@@ -50,12 +51,11 @@ void PortMenu::fill()
 
 void PortMenu::chooseOther()
 {
-    bool ok = false;
-    const QString device = QInputDialog::getText(parentWidget(), tr("Other device"), tr("Serial device to open:"),
-                                                 QLineEdit::Normal,
-                                                 QString::fromLocal8Bit(session.device().cStr()), &ok);
-    if (ok && !device.isEmpty())
-        switchTo(device);
+    OtherDeviceDialog dialog(QString::fromLocal8Bit(session.device().cStr()), parentWidget());
+    if (dialog.exec() != QDialog::Accepted || dialog.device().isEmpty())
+        return;
+    rememberDevice(dialog.device());
+    switchTo(dialog.device());
 }
 
 void PortMenu::switchTo(const QString& device)

@@ -2,6 +2,7 @@
 
 #include "ZSerial.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <grp.h>
@@ -27,6 +28,26 @@ namespace carlink {
 bool isPermissionError(int error)
 {
     return error == EACCES || error == EPERM;
+}
+
+bool mayReadAndWrite(const struct stat& device, uid_t uid, gid_t gid, const std::vector<gid_t>& groups)
+{
+    if (uid == 0)
+        return true;
+    mode_t readWrite = S_IROTH | S_IWOTH;
+    if (uid == device.st_uid)
+        readWrite = S_IRUSR | S_IWUSR;
+    else if (gid == device.st_gid || std::count(groups.begin(), groups.end(), device.st_gid))
+        readWrite = S_IRGRP | S_IWGRP;
+    return (device.st_mode & readWrite) == readWrite;
+}
+
+bool mayReadAndWrite(const struct stat& device)
+{
+    std::vector<gid_t> groups(std::size_t(std::max(::getgroups(0, nullptr), 0)));
+    const int count = ::getgroups(int(groups.size()), groups.data());
+    groups.resize(std::size_t(std::max(count, 0)));
+    return mayReadAndWrite(device, ::geteuid(), ::getegid(), groups);
 }
 
 std::string deviceGroup(const char* device)

@@ -1,78 +1,53 @@
 #include "SerialPortList.h"
 
+#include "PortHolders.h"
 #include "PortPermission.h"
 #include "ZSerial.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <set>
 #include <tuple>
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
-// What opening a candidate for a moment tells.
-enum class Answer { NoPort, Free, InUse, Denied };
-
-Answer probe(const std::string& path)
+// The first line of a small text file, such as one of /sys; empty when unreadable.
+std::string firstLine(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == EBUSY)  // another opener set the exclusive flag
-            return Answer::InUse;
-        // ENXIO, EIO, ENODEV: a ttyS without a UART behind it, an adapter on its way out.
-        return carlink::isPermissionError(errno) ? Answer::Denied : Answer::NoPort;
-    }
-    struct termios settings;
-    Answer answer = Answer::NoPort;
-    if (::isatty(fd) && ::tcgetattr(fd, &settings) == 0) {
-        answer = Answer::Free;
-        // ZSerial and many other serial programs take this lock.
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-            answer = Answer::InUse;
-#ifdef TIOCGEXCL
-        // root opens a port past the exclusive flag, but still sees it.
-        int exclusive = 0;
-        if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive)
-            answer = Answer::InUse;
-#endif
-    }
-    ::close(fd);  // also drops the lock, if it was taken here
-    return answer;
+    std::ifstream file(path);
+    std::string line;
+    std::getline(file, line);
+    return line;
 }
 
-// A UUCP lock file (LCK..ttyUSB0) of a process that still runs. Its pid is
-// written as text, or by old programs as a binary int.
-bool lockedByAnotherProgram(const std::string& locks, const std::string& deviceName)
+// The device number the kernel gives a terminal ("188:0"); 0 when it gives none.
+dev_t kernelNumber(const std::string& ttys, const std::string& name)
 {
-    const std::string path = locks + "/LCK.." + deviceName;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return false;
-    char text[32] = {};
-    const ssize_t n = ::read(fd, text, sizeof text - 1);
-    ::close(fd);
-    long pid = 0;
-    if (n == sizeof(int) && std::strspn(text, " 0123456789\n") < sizeof(int)) {
-        int binary = 0;
-        std::memcpy(&binary, text, sizeof binary);
-        pid = binary;
-    } else if (n > 0) {
-        pid = std::strtol(text, nullptr, 10);
-    }
-    if (pid <= 0 || pid > INT_MAX || pid == long(::getpid()))
-        return false;
-    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+    unsigned major = 0, minor = 0;
+    char rest = 0;
+    if (std::sscanf(firstLine(ttys + "/" + name + "/dev").c_str(), "%u:%u%c", &major, &minor, &rest) != 2)
+        return 0;
+    return makedev(major, minor);
+}
+
+// A ttyS is registered for every UART the machine might have; "type" 0 says
+// none is there.
+bool uartMissing(const std::string& ttys, const std::string& name)
+{
+    return firstLine(ttys + "/" + name + "/type") == "0";
+}
+
+// The character device a path leads to, links followed; false for anything else.
+bool characterDevice(const std::string& path, struct stat& status)
+{
+    return !path.empty() && ::stat(path.c_str(), &status) == 0 && S_ISCHR(status.st_mode);
 }
 
 std::string resolved(const std::string& path)
@@ -170,47 +145,52 @@ void SerialPortList::setOwnDevice(const std::string& device)
 
 std::vector<SerialPortEntry> SerialPortList::scan() const
 {
-    const std::string ownNode = ownDevice.empty() ? std::string()
-                                                  : resolved(ZSerial::systemDeviceName(ownDevice.c_str()));
-    std::vector<SerialPortEntry> ports;
-    std::set<std::string> listedNodes;
-
-    auto consider = [&](const std::string& path, const std::string& name, const std::string& lockName) {
-        SerialPortEntry entry;
-        entry.device = path;
-        entry.node = resolved(path);
-        entry.name = name;
-        if (entry.node.empty() || listedNodes.count(entry.node))
-            return;
-        if (!ownNode.empty() && entry.node == ownNode) {
-            entry.ours = true;
-        } else {
-            const Answer answer = probe(path);
-            if (answer == Answer::NoPort)
-                return;
-            entry.inUse = answer == Answer::InUse || lockedByAnotherProgram(folders.locks, baseName(entry.node)) ||
-                          (!lockName.empty() && lockedByAnotherProgram(folders.locks, lockName));
-            entry.permissionDenied = answer == Answer::Denied;
-        }
-        listedNodes.insert(entry.node);
-        ports.push_back(entry);
-    };
-
-    for (const std::string& link : folderEntries(folders.byId))
-        consider(folders.byId + "/" + link, readableName(link), std::string());
-
-    struct Terminal { int family; long number; std::string name; };
+    // The ports the kernel describes whose node is there, in family and number order.
+    struct Terminal { int family; long number; std::string name; struct stat status; bool listed; };
     std::vector<Terminal> terminals;
-    for (const std::string& name : folderEntries(folders.devices)) {
-        Terminal t{0, 0, name};
-        if (terminalPlace(name, t.family, t.number))
+    for (const std::string& name : folderEntries(folders.ttys)) {
+        Terminal t{0, 0, name, {}, false};
+        const std::string node = folders.devices + "/" + name;
+        if (terminalPlace(name, t.family, t.number) && !uartMissing(folders.ttys, name) &&
+            characterDevice(node, t.status) && t.status.st_rdev == kernelNumber(folders.ttys, name))
             terminals.push_back(t);
     }
     std::sort(terminals.begin(), terminals.end(), [](const Terminal& a, const Terminal& b) {
         return std::tie(a.family, a.number) < std::tie(b.family, b.number);
     });
-    for (const Terminal& t : terminals)
-        consider(folders.devices + "/" + t.name, t.name, t.name);
+    if (terminals.empty())
+        return {};
+
+    struct stat own;
+    const bool haveOwn = characterDevice(ZSerial::systemDeviceName(ownDevice.c_str()), own);
+    const std::set<dev_t> held = portholders::devicesHeldOpen(folders.processes);
+    std::vector<SerialPortEntry> ports;
+    auto list = [&](Terminal& t, const std::string& path, const std::string& name) {
+        SerialPortEntry entry;
+        entry.device = path;
+        entry.node = resolved(path);
+        entry.name = name;
+        entry.ours = haveOwn && own.st_rdev == t.status.st_rdev;
+        entry.inUse = !entry.ours && (held.count(t.status.st_rdev) ||
+                                      portholders::lockedByAnotherProgram(folders.locks, t.name));
+        entry.permissionDenied = !entry.ours && !carlink::mayReadAndWrite(t.status);
+        t.listed = true;
+        ports.push_back(entry);
+    };
+
+    for (const std::string& link : folderEntries(folders.byId)) {
+        struct stat status;
+        if (!characterDevice(folders.byId + "/" + link, status))
+            continue;
+        for (Terminal& t : terminals)
+            if (!t.listed && t.status.st_rdev == status.st_rdev) {
+                list(t, folders.byId + "/" + link, readableName(link));
+                break;
+            }
+    }
+    for (Terminal& t : terminals)
+        if (!t.listed)
+            list(t, folders.devices + "/" + t.name, t.name);
     return ports;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The serial ports present on this machine, for the user to pick one: the
 // adapters under /dev/serial/by-id first, with readable names, then the ttyUSB,
-// ttyACM and ttyS devices that answer as terminals. Each says whether another
-// program holds it and whether this user may open it. No widgets: the window
+// ttyACM and ttyS devices the kernel lists in /sys/class/tty. Each says whether
+// another program holds it and whether this user may open it. No port is
+// opened to tell: many boards reset when a port opens. No widgets: the window
 // turns the list into a menu.
 
 #include <string>
@@ -25,12 +26,15 @@ struct SerialPortEntry
 class SerialPortList
 {
 public:
-    // Where to look; tests put folders of links to pseudo-terminals in their place.
+    // Where to look; tests put folders of links to pseudo-terminals, and the
+    // kernel's description of them, in their place.
     struct Folders
     {
         std::string devices = "/dev";
         std::string byId = "/dev/serial/by-id";
-        std::string locks = "/var/lock";  // UUCP lock files, LCK..<device>
+        std::vector<std::string> locks = {"/var/lock", "/run/lock"};  // UUCP lock files, LCK..<device>
+        std::string ttys = "/sys/class/tty";  // <name>/dev: "major:minor"; ttyS: <name>/type, 0 without a UART
+        std::string processes = "/proc";       // the files each process holds open
     };
 
     SerialPortList();  // the system's folders
@@ -41,9 +45,9 @@ public:
     // program, though its lock says otherwise. Empty: none.
     void setOwnDevice(const std::string& device);
 
-    // Looks afresh each time, so a freshly plugged adapter appears. Opens each
-    // candidate for a moment to see whether it answers as a terminal; the port
-    // set as our own is not touched.
+    // Looks afresh each time, so a freshly plugged adapter appears. A port is
+    // listed when the kernel describes it and its device node has the number
+    // the kernel gives.
     std::vector<SerialPortEntry> scan() const;
 
     // "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0" -> "FTDI FT232R USB UART (A50285BI)";

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <grp.h>
 #include <sys/wait.h>
@@ -18,8 +19,8 @@ inline bool canActAsAnotherUser()
     return ::geteuid() == 0;
 }
 
-// What `work` returns, run as nobody with no groups.
-inline std::string asAnotherUser(const std::function<std::string()>& work)
+// What `work` returns, run as nobody with no groups but `groups`.
+inline std::string asAnotherUser(const std::function<std::string()>& work, const std::vector<gid_t>& groups = {})
 {
     int pipe[2];
     if (::pipe(pipe) != 0)
@@ -28,7 +29,7 @@ inline std::string asAnotherUser(const std::function<std::string()>& work)
     if (child == 0) {
         ::close(pipe[0]);
         std::string text = "could not become another user";
-        if (::setgroups(0, nullptr) == 0 && ::setresgid(nobody, nobody, nobody) == 0 &&
+        if (::setgroups(groups.size(), groups.data()) == 0 && ::setresgid(nobody, nobody, nobody) == 0 &&
             ::setresuid(nobody, nobody, nobody) == 0)
             text = work();
         const ssize_t written = ::write(pipe[1], text.data(), text.size());

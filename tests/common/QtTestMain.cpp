@@ -1,6 +1,7 @@
 // Entry point for test programs that create widgets: a real QApplication on the
 // offscreen platform, so the tests run without a display.
 #include <QApplication>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,5 +26,8 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     qInstallMessageHandler(quietPlatformNotes);
     QApplication app(argc, argv);
+    // Settings the program keeps (recent folders and devices) go to a test
+    // folder, never into the user's own.
+    QStandardPaths::setTestModeEnabled(true);
     return RUN_ALL_TESTS();
 }

@@ -1,12 +1,22 @@
 // The Port menu over folders of links to simulated Car Computers that stand in
-// for /dev and /dev/serial/by-id: what it lists, and a switch during a live run.
-// The list's order and names are SerialPortList's (tests/carlink).
+// for /dev and /dev/serial/by-id, described in a folder that stands in for
+// /sys/class/tty: what it lists, and a switch during a live run. The list's
+// order and names are SerialPortList's (tests/session).
+#include "FakeTtys.h"
 #include "MainWindowFixture.h"
+#include "OtherDeviceDialog.h"
+#include "OtherProgram.h"
 #include "PortMenu.h"
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <filesystem>
+
+#include <sys/inotify.h>
 
 namespace fs = std::filesystem;
 
@@ -17,20 +27,23 @@ protected:
     {
         MainWindow::SetUp();
         sim->setAnswering(false);
-        for (const char* folder : {"dev", "by-id", "lock"})
+        for (const char* folder : {"dev", "by-id", "lock", "sys"})
             fs::create_directories(root / folder);
+        fs::create_symlink(sim->devicePath(), root / "dev/ttyUSB1");
+        linktest::describeTerminal(root / "sys", "ttyUSB1", sim->devicePath());
         fs::create_symlink(sim->devicePath(), root / "by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
-        other = plug("dev/ttyUSB0");
-        menu()->setFolders({(root / "dev").string(), (root / "by-id").string(), (root / "lock").string()});
+        other = plug("ttyUSB0");
+        menu()->setFolders({at("dev"), at("by-id"), {at("lock")}, at("sys")});
     }
 
-    // A further simulated Car Computer, reached as `name`.
+    // A further simulated Car Computer, reached as dev/<name>.
     carsim::CarSimulator* plug(const char* name)
     {
         more.push_back(std::make_unique<carsim::CarSimulator>(quietCarComputer()));
         EXPECT_TRUE(more.back()->start());
         more.back()->setAnswering(false);
-        fs::create_symlink(more.back()->devicePath(), root / name);
+        fs::create_symlink(more.back()->devicePath(), root / "dev" / name);
+        linktest::describeTerminal(root / "sys", name, more.back()->devicePath());
         return more.back().get();
     }
 
@@ -64,11 +77,19 @@ protected:
 
 TEST_F(PortPicking, TheMenuListsThePortsPresentAndTheOneChosenTakesThePollAndTheStream)
 {
-    ZSerial anotherProgram;
-    ASSERT_EQ(anotherProgram.open(plug("dev/ttyS0")->devicePath().c_str()), 0);
+    linktest::OtherProgram anotherProgram(plug("ttyS0")->devicePath());
+    ASSERT_TRUE(anotherProgram.running());
     const std::string held = at("dev/ttyS0") + ": in use by another program\n--\n&Other device...\n";
+    // Opening a port to see what it is toggles its DTR and RTS lines, and many
+    // boards reset on that: the system reports every open of the devices here.
+    const int opens = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    for (const fs::directory_entry& device : fs::directory_iterator(root / "dev"))
+        ASSERT_GE(inotify_add_watch(opens, device.path().c_str(), IN_OPEN), 0);
     EXPECT_EQ(opened(), "FTDI FT232R USB UART (A50285BI) - " + sim->devicePath() + ": open in TralixGui [x]\n" +
                             at("dev/ttyUSB0") + "\n" + held);
+    char event[4096];
+    EXPECT_LT(read(opens, event, sizeof event), 0) << "listing the ports opened one";
+    close(opens);
 
     gui->liveData();
     const Bytes second = bytesOf(rawRecord({2009, 1, 1, 0, 0, 2}));
@@ -99,4 +120,31 @@ TEST_F(PortPicking, TheMenuListsThePortsPresentAndTheOneChosenTakesThePollAndThe
     EXPECT_EQ(opened(), "FTDI FT232R USB UART (A50285BI) - " + sim->devicePath() + "\n" + at("dev/ttyUSB0") +
                             ": open in TralixGui [x]\n" + held)
         << "read afresh as the menu opens";
+}
+
+TEST_F(PortPicking, OtherDeviceOffersTheLastFiveNamesTypedWholeNewestFirst)
+{
+    QSettings(QStringLiteral("TralixGui"), QStringLiteral("TralixGui")).remove(QStringLiteral("ports"));
+    // Types `name` into the dialog; what it offered then.
+    auto type = [&](const QString& name) {
+        QStringList offered;
+        QTimer::singleShot(0, [&] {
+            OtherDeviceDialog* dialog = gui->findChild<OtherDeviceDialog*>();
+            QComboBox* names = dialog->findChild<QComboBox*>();
+            for (int i = 0; i < names->count(); ++i)
+                offered << names->itemText(i);
+            const QString adapter = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+            EXPECT_GT(names->lineEdit()->width(), names->fontMetrics().horizontalAdvance(adapter)) << "shown whole";
+            names->setEditText(name);
+            dialog->accept();
+        });
+        choose("&Other device...");
+        return offered.join(QLatin1Char(' ')).toStdString();
+    };
+    EXPECT_EQ(type(QString::fromStdString(at("by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"))), "");
+    EXPECT_EQ(gui->portSession().device().cStr(), at("by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+    for (const char* name : {"/tmp/a", "/tmp/b", "/tmp/c", "/tmp/d", "/tmp/e"})
+        type(QLatin1String(name));
+    EXPECT_EQ(type(QStringLiteral("/tmp/b")), "/tmp/e /tmp/d /tmp/c /tmp/b /tmp/a");
+    EXPECT_EQ(type(QStringLiteral("/tmp/f")), "/tmp/b /tmp/e /tmp/d /tmp/c /tmp/a") << "once each";
 }

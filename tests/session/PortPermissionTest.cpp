@@ -25,6 +25,7 @@ TEST(PortPermission, AUserRefusedADeviceIsToldWhichGroupToJoin)
         {"dialout", 0660, "dialout"},
         {"uucp", 0660, "uucp"},  // the device's own group, not always dialout
         {"uucp", 0600, "dialout"},  // a group that may not use it would not help
+        {"uucp", 0640, "dialout"},  // nor one that may read it but not write it
         {"root", 0660, "dialout"},
     };
     for (const Case& c : cases) {

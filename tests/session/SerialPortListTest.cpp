@@ -1,7 +1,10 @@
 // The list of serial ports the user picks from, read from folders of links to
-// pseudo-terminals that stand in for /dev and /dev/serial/by-id.
+// pseudo-terminals that stand in for /dev and /dev/serial/by-id, and of their
+// description that stands in for /sys/class/tty.
 
 #include "AsAnotherUser.h"
+#include "FakeTtys.h"
+#include "OtherProgram.h"
 #include "PseudoTerminal.h"
 #include "SerialPortList.h"
 #include "ZSerial.h"
@@ -12,9 +15,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 
-#include <sys/file.h>
-#include <sys/ioctl.h>
+#include <grp.h>
 #include <sys/stat.h>
 
 using namespace linktest;
@@ -30,7 +33,7 @@ protected:
         char name[] = "/tmp/serial-ports-XXXXXX";
         ASSERT_TRUE(mkdtemp(name));
         root = name;
-        for (const char* folder : {"dev", "by-id", "lock"})
+        for (const char* folder : {"dev", "by-id", "lock", "run-lock", "sys"})
             fs::create_directory(root / folder);
         fs::permissions(root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                   fs::perms::others_read | fs::perms::others_exec);
@@ -40,20 +43,25 @@ protected:
 
     SerialPortList::Folders folders() const
     {
-        return {(root / "dev").string(), (root / "by-id").string(), (root / "lock").string()};
+        return {path("dev"), path("by-id"), {path("lock"), path("run-lock")}, path("sys")};
     }
-    // A new pseudo-terminal, reached as dev/<name> (and by-id/<link> when given).
-    const PseudoTerminal& terminal(const std::string& name, const std::string& byId = std::string())
+    // A new pseudo-terminal, reached as dev/<name> (and by-id/<link> when given), as the kernel describes it.
+    const PseudoTerminal& terminal(const std::string& name, const std::string& byId = std::string(),
+                                   const char* uartType = nullptr)
     {
         lines.push_back(std::make_unique<PseudoTerminal>());
         link(lines.back()->device(), "dev/" + name);
+        describeTerminal(root / "sys", name, lines.back()->device(), uartType);
         if (!byId.empty())
-            link(lines.back()->device(), "by-id/" + byId);
+            link("../dev/" + name, "by-id/" + byId);
         return *lines.back();
     }
     void link(const std::string& target, const std::string& name) { fs::create_symlink(target, root / name); }
     std::string path(const std::string& name) const { return (root / name).string(); }
-    void lock(const std::string& device, long pid) { std::ofstream(root / "lock" / ("LCK.." + device)) << pid << "\n"; }
+    void lock(const std::string& device, long pid, const char* folder = "lock")
+    {
+        std::ofstream(root / folder / ("LCK.." + device)) << pid << "\n";
+    }
 
     fs::path root;
     std::vector<std::unique_ptr<PseudoTerminal>> lines;
@@ -82,12 +90,14 @@ TEST_F(SerialPorts, AdaptersByIdComeFirstThenTerminalsInNumberOrder)
     terminal("console");
     link("/nonexistent/ttyUSB7", "by-id/usb-Gone_Adapter_0001-if00");  // unplugged
     link(path("notes.txt"), "by-id/usb-Not_A_Terminal_0002-if00");
-    link(path("notes.txt"), "dev/ttyS0");
-    link("/dev/null", "dev/ttyS1");
-    link("/nonexistent/ttyS4", "dev/ttyS4");
+    terminal("ttyS0", "", "0");                  // no UART behind it
+    describeTerminal(root / "sys", "ttyS1", "/dev/null");
+    link(path("notes.txt"), "dev/ttyS1");      // not the device the kernel describes
+    terminal("ttyS2", "", "4");                  // a 16550A
+    describeTerminal(root / "sys", "ttyS4", lines[0]->device());  // its node not made yet
 
     const std::vector<SerialPortEntry> ports = SerialPortList(folders()).scan();
-    EXPECT_EQ(shown(ports), "FTDI FT232R USB UART (A50285BI); ttyUSB2; ttyUSB10; ttyACM0; ttyS3; ");
+    EXPECT_EQ(shown(ports), "FTDI FT232R USB UART (A50285BI); ttyUSB2; ttyUSB10; ttyACM0; ttyS2; ttyS3; ");
     ASSERT_FALSE(ports.empty());
     EXPECT_EQ(ports[0].device, path("by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
     EXPECT_EQ(ports[0].node, adapter.device());
@@ -104,13 +114,10 @@ TEST_F(SerialPorts, SaysWhichPortsAnotherProgramHolds)
     const PseudoTerminal& exclusive = terminal("ttyUSB3");
     terminal("ttyACM0");
     terminal("ttyACM1");
-    ZSerial otherProgram;
-    ASSERT_EQ(otherProgram.open(held.device().c_str()), 0);
-    // Programs that take only one of the two holds ZSerial takes.
-    const int flockHolder = open(flocked.device().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_EQ(flock(flockHolder, LOCK_EX), 0);
-    const int exclusiveHolder = open(exclusive.device().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_EQ(ioctl(exclusiveHolder, TIOCEXCL), 0);
+    // Programs that hold a port open, as /proc shows; the list looks at no flock or exclusive flag.
+    auto otherProgram = std::make_unique<OtherProgram>(held.device());
+    auto flockHolder = std::make_unique<OtherProgram>(flocked.device());
+    auto exclusiveHolder = std::make_unique<OtherProgram>(exclusive.device());
     lock("ttyACM0", long(getppid()));  // a program that runs
     lock("ttyACM1", 2147483647L);      // one that has ended long ago
 
@@ -127,14 +134,13 @@ TEST_F(SerialPorts, SaysWhichPortsAnotherProgramHolds)
             << own;
     }
     list.setOwnDevice(std::string());
-    otherProgram.close();
-    ioctl(exclusiveHolder, TIOCNXCL);
-    close(exclusiveHolder);
-    close(flockHolder);
+    otherProgram.reset();
+    exclusiveHolder.reset();
+    flockHolder.reset();
     EXPECT_EQ(shown(list.scan()), "ttyUSB0; ttyUSB1; ttyUSB2; ttyUSB3; ttyACM0 used; ttyACM1; ");
 }
 
-TEST_F(SerialPorts, AnOrdinaryUserSeesPortsItMayNotOpenAndPortsHeldExclusively)
+TEST_F(SerialPorts, AnOrdinaryUserSeesPortsItMayNotOpenAndPortsOtherUsersLock)
 {
     if (!canActAsAnotherUser())
         GTEST_SKIP() << "needs root to run a part as another user";
@@ -144,11 +150,58 @@ TEST_F(SerialPorts, AnOrdinaryUserSeesPortsItMayNotOpenAndPortsHeldExclusively)
     ASSERT_EQ(chmod(forbidden.device().c_str(), 0600), 0);
     ASSERT_EQ(chmod(held.device().c_str(), 0666), 0);
     ASSERT_EQ(chmod(free.device().c_str(), 0666), 0);
-    ZSerial otherProgram;  // root's, exclusive: the ordinary user's open gets EBUSY
-    ASSERT_EQ(otherProgram.open(held.device().c_str()), 0);
+    OtherProgram otherProgram(held.device());  // root's: its files are hidden from the user, its lock is not
+    lock("ttyUSB1", otherProgram.pid(), "run-lock");
 
     EXPECT_EQ(asAnotherUser([&] { return shown(SerialPortList(folders()).scan()); }),
               "ttyUSB0 denied; ttyUSB1 used; ttyUSB2; ");
+}
+
+// Each state as an ordinary user (nobody, a member of dialout) sees it, with
+// programs of its own; root's are another user's.
+TEST_F(SerialPorts, TheStateOfEachPortIsToldWithoutOpeningIt)
+{
+    const struct group* dialout = getgrnam("dialout");
+    if (!canActAsAnotherUser() || !dialout)
+        GTEST_SKIP() << "needs root to run a part as another user, and the group dialout";
+    enum Hold { None, Lock, Open, StaleLock, RootsLock };
+    struct Row { const char* why; uid_t owner; gid_t group; mode_t mode; Hold hold; const char* seen; };
+    const Row rows[] = {
+        {"free", 0, 0, 0666, None, ""},
+        {"its lock's process runs", 0, 0, 0666, Lock, " used"},
+        {"open in another program", 0, 0, 0666, Open, " used"},
+        {"its lock's process has ended", 0, 0, 0666, StaleLock, ""},
+        {"another user's live process locks it", 0, 0, 0666, RootsLock, " used"},
+        {"no access for others", 0, 0, 0600, None, " denied"},
+        {"others may read, not write", 0, 0, 0644, None, " denied"},
+        {"the group may read, not write", 0, dialout->gr_gid, 0640, None, " denied"},
+        {"the group may read and write", 0, dialout->gr_gid, 0660, None, ""},
+        {"the owner may read, not write, though others may", nobody, 0, 0466, None, " denied"},
+    };
+    std::vector<std::string> devices;
+    for (const Row& row : rows) {
+        devices.push_back(terminal("ttyUSB" + std::to_string(devices.size())).device());
+        ASSERT_EQ(chown(devices.back().c_str(), row.owner, row.group), 0);
+        ASSERT_EQ(chmod(devices.back().c_str(), row.mode), 0);
+    }
+    fs::permissions(root / "lock", fs::perms::all);
+    std::istringstream seen(asAnotherUser([&] {
+        std::vector<std::unique_ptr<OtherProgram>> programs;
+        for (std::size_t i = 0; i < std::size(rows); ++i) {
+            if (rows[i].hold == Lock || rows[i].hold == Open)
+                programs.push_back(std::make_unique<OtherProgram>(rows[i].hold == Open ? devices[i] : "/dev/null"));
+            const Hold hold = rows[i].hold;
+            if (hold == Lock || hold == StaleLock || hold == RootsLock)
+                lock("ttyUSB" + std::to_string(i),
+                     hold == StaleLock ? 2147483647L : hold == RootsLock ? getppid() : programs.back()->pid());
+        }
+        return shown(SerialPortList(folders()).scan());
+    }, {dialout->gr_gid}));
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        std::string entry;
+        std::getline(seen >> std::ws, entry, ';');
+        EXPECT_EQ(entry, "ttyUSB" + std::to_string(i) + rows[i].seen) << rows[i].why;
+    }
 }
 
 TEST(SerialPortNames, ByIdLinksBecomeReadableNames)
