@@ -3,6 +3,12 @@
 
 namespace plotpixels {
 
+// A requested range whose two ends are both exactly 0 is automatic.
+inline bool isAutomatic(double a, double b)
+{
+    return a == 0 && b == 0;
+}
+
 // Truncates a coordinate to a pixel. Values far beyond the widget (a fixed
 // range much narrower than the data) are pinned where the int conversion is
 // still defined; they are clipped either way.
