@@ -1,0 +1,43 @@
+// File > Recent Runs: the journal's files newest first with their records and
+// length, a file cut short counted by its whole lines, and the limit said last.
+#include "CsvLine.h"
+#include "RecentRunsMenu.h"
+#include "TempFolder.h"
+#include "TestRecords.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void writeRun(const QString& path, int seconds, const QByteArray& cutShort = QByteArray())
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (int i = 0; i <= seconds; i += 2)
+        file.write(csvLine(decodedRecord({2009, 1, 1, 12 + i / 3600, i / 60 % 60, i % 60}), i).cStr());
+    file.write(cutShort);
+}
+
+} // namespace
+
+TEST(RecentRunsMenu, ListsTheRunsNewestFirstAndOpensTheOneChosen)
+{
+    TempFolder temp;
+    const QString folder = QString::fromStdString(temp.path()) + "/";
+    writeRun(folder + "2026-12-09_14-03-27_live.csv", 3668, "3670 2009-01-");
+    writeRun(folder + "2026-12-10_08-00-00_download.csv", 4);
+    writeRun(folder + "cardata.csv", 4);
+    RecentRunsMenu menu(folder, 50);
+    QStringList texts;
+    for (QAction* entry : menu.actions())
+        texts << (entry->isSeparator() ? QString("-") : entry->text() + (entry->isEnabled() ? "" : " (off)"));
+    EXPECT_EQ(texts, (QStringList{"2026-12-10 08:00:00  download, 3 records, 0:00:04",
+                                  "2026-12-09 14:03:27  live, 1835 records, 1:01:08", "-",
+                                  "Keeps the newest 50 runs (off)"}));
+    QString chosen;
+    QObject::connect(&menu, &RecentRunsMenu::chosen, [&](const QString& path) { chosen = path; });
+    menu.actions()[1]->trigger();
+    EXPECT_EQ(chosen, folder + "2026-12-09_14-03-27_live.csv");
+}
