@@ -5,7 +5,9 @@
 
 #include "RunFiles.h"
 
+#include <QHash>
 #include <QMenu>
+#include <QPair>
 #include <QString>
 
 class RecentRunsMenu : public QMenu
@@ -22,9 +24,12 @@ signals:
     void chosen(const QString& fileName);
 
 private:
+    void addLimit();
+
     QString folder;
     int keeps;
+    QHash<QString, QPair<qint64, RunSummary>> known;  // a run's size when read, and what it held
 };
 
 // One run's entry: "2026-12-09 14:03:27  live, 1234 records, 0:05:08".
-QString recentRunText(const RunFile& run);
+QString recentRunText(const RunFile& run, const RunSummary& summary);

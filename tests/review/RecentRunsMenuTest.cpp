@@ -1,5 +1,4 @@
-// File > Recent Runs: the journal's files newest first with their records and
-// length, a file cut short counted by its whole lines, and the limit said last.
+// File > Recent Runs: newest first with records and length (whole lines only), the limit last.
 #include "CsvLine.h"
 #include "RecentRunsMenu.h"
 #include "TempFolder.h"
@@ -9,27 +8,19 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-void writeRun(const QString& path, int seconds, const QByteArray& cutShort = QByteArray())
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    for (int i = 0; i <= seconds; i += 2)
-        file.write(csvLine(decodedRecord({2009, 1, 1, 12 + i / 3600, i / 60 % 60, i % 60}), i).cStr());
-    file.write(cutShort);
-}
-
-} // namespace
-
 TEST(RecentRunsMenu, ListsTheRunsNewestFirstAndOpensTheOneChosen)
 {
     TempFolder temp;
     const QString folder = QString::fromStdString(temp.path()) + "/";
-    writeRun(folder + "2026-12-09_14-03-27_live.csv", 3668, "3670 2009-01-");
-    writeRun(folder + "2026-12-10_08-00-00_download.csv", 4);
-    writeRun(folder + "cardata.csv", 4);
+    for (const char* name : {"2026-12-09_14-03-27_live.csv", "2026-12-10_08-00-00_download.csv", "cardata.csv"}) {
+        QFile file(folder + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        for (int i = 0, last = name[9] == '9' ? 3668 : 4; i <= last; i += 2)
+            file.write(csvLine(decodedRecord({2009, 1, 1, 12 + i / 3600, i / 60 % 60, i % 60}), i).cStr());
+        file.write("3670 2009-01-");  // a line cut short is no record
+    }
     RecentRunsMenu menu(folder, 50);
+    menu.refresh();
     QStringList texts;
     for (QAction* entry : menu.actions())
         texts << (entry->isSeparator() ? QString("-") : entry->text() + (entry->isEnabled() ? "" : " (off)"));
