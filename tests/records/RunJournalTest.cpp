@@ -13,11 +13,7 @@
 
 static Data second(int i) { return decodedRecord({2009, 1, 1, 12, 0, i}); }
 
-static QByteArray text(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
+static QByteArray text(const QString& path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : "-"; }
 
 // An empty run and an opened file leave no file; a new run deletes the oldest
 // runs beyond the limit (here 3), and nothing that is no run.
