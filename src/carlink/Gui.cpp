@@ -3,6 +3,7 @@
 #include "LiveView.h"
 #include "PortMenu.h"
 #include "PortStatus.h"
+#include "RecentRunsMenu.h"
 #include "StatusNotes.h"
 #include "WDataDirectory.h"
 #include "WManual.h"
@@ -16,7 +17,7 @@
 
 #include <cstdio>
 
-Gui::Gui(ZString device) : session(port, device), poll(session, recording), download(session, recording)
+Gui::Gui(ZString device) : session(port, device), journal(recording), poll(session, recording), download(session, recording)
 {
     setMinimumSize(1010, 700);
 }
@@ -26,6 +27,9 @@ void Gui::createMenus()
     QMenu* file = menuBar()->addMenu(tr("&File"));
     openAction = createAction(file, tr("Open"), tr("&Open..."), tr("Ctrl+O"), "1openRecords()",
                               tr("Opens records saved in the layout of cardata.csv"));
+    RecentRunsMenu* runs = new RecentRunsMenu(runJournalFolder(), runJournalKeeps, this);
+    file->addMenu(runs);
+    connect(runs, &RecentRunsMenu::chosen, this, [this](const QString& run) { review->files().openFile(run); });
     createAction(file, tr("SaveAs"), tr("Save &As..."), tr("Ctrl+Shift+S"), "1saveAs()",
                  tr("Saves the records to a file of your choice"));
     createAction(file, tr("ExportPicture"), tr("&Export Picture..."), QString(), "1exportPicture()",
@@ -89,6 +93,7 @@ void Gui::createMainWidget()
         note(QString::fromLatin1("Download: block %1 of %2, record %3 of %4").arg(block).arg(blocks).arg(record).arg(records));
     });
     connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
+    connect(&journal, &RunJournal::failed, this, [this](const QString& text) { note(text, outcomeMs); });
     session.open();
     update();
 }

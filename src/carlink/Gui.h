@@ -11,6 +11,7 @@
 #include "LivePoll.h"
 #include "RecordReview.h"
 #include "Recording.h"
+#include "RunJournal.h"
 
 #include <vector>
 
@@ -75,6 +76,7 @@ private:
     ZSerial port;
     PortSession session;
     Recording recording;  // the records since the last clear, with their samples
+    RunJournal journal;  // every record to disk as it comes, a file per run
     LivePoll poll;
     Download download;
     WDataDirectory* directoryDialog = nullptr;

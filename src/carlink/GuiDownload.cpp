@@ -15,6 +15,7 @@ void Gui::fetchData()
     if (!session.claim(PortSession::Use::Command, "FetchData"))
         return;
     std::printf("FetchData\n");
+    journal.startRun(RunKind::Download);
     poll.startRun(0);
     recording.clear();
     session.setPolling(false);

@@ -12,6 +12,7 @@ void Gui::liveData()
         return;
     std::printf("LiveData\n");
     enableButtons(false, fetchButton->isEnabled(), true);
+    journal.startRun(RunKind::Live);
     poll.startRun(1);
     recording.clear();
     session.setPolling(true);

@@ -70,7 +70,7 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
     QStringList file, shortcuts;
     for (QAction* entry : gui->menuBar()->actions().first()->menu()->actions())
         file << entry->text();
-    EXPECT_EQ(file, (QStringList{"&Open...", "Save &As...", "&Export Picture...", "&Quit"}));
+    EXPECT_EQ(file, (QStringList{"&Open...", "Recent &Runs", "Save &As...", "&Export Picture...", "&Quit"}));
     for (QAction* action : gui->findChildren<QAction*>())
         if (!action->shortcut().isEmpty())
             shortcuts << action->shortcut().toString();
