@@ -332,7 +332,7 @@ TEST_F(CsvImport, FilesThatCannotBeReadAreRefusedWithTheReason)
     // The reading stops at the first line that runs too long: no piece is taken.
     writeFile(path("long.csv"), std::string(10 * 1024 * 1024, '1'));
     int pieces = 0;
-    result = read(path("long.csv"), records, [&pieces](long long, long long) { ++pieces; });
+    result = read(path("long.csv"), records, [&pieces](long long, long long) { return ++pieces > 0; });
     EXPECT_EQ(std::string(result.reason.cStr()), "line 1: longer than any record (over 128 characters)");
     EXPECT_EQ(pieces, 0);
 }
@@ -393,6 +393,7 @@ TEST_F(CsvImport, AFileThatChangesWhileReadIsRefusedOneDeletedIsRead)
         const CsvReadResult result = read(file, records, [&](long long, long long) {
             if (++pieces == 1)
                 change.make(file);
+            return true;
         });
         EXPECT_EQ(std::string(result.reason.cStr()), changed) << change.what;
     }
@@ -404,8 +405,25 @@ TEST_F(CsvImport, AFileThatChangesWhileReadIsRefusedOneDeletedIsRead)
             unlink(file.c_str());
         lastRead = done;
         size = total;
+        return true;
     });
     EXPECT_TRUE(result.ok) << "what was opened is read whole: " << result.reason.cStr();
     EXPECT_EQ(bytesOf(records), bytesOf(logged));
     EXPECT_EQ(lastRead, size);
+}
+
+// Told to stop between pieces (the user's Cancel): refused as cancelled, at no line.
+TEST_F(CsvImport, AReadingToldToStopIsCancelled)
+{
+    unsigned seed = 2;
+    RecordList logged;
+    appendLog(logged, {2009, 6, 1, 8, 0, 0}, 5000, seed);
+    const std::string file = path("cardata.csv");
+    ASSERT_EQ(writeCsv(logged, ZString(file.c_str())).getNumber(), 0);
+    RecordList records;
+    int pieces = 0;
+    const CsvReadResult result = read(file, records, [&pieces](long long, long long) { return ++pieces < 2; });
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.line, 0);
+    EXPECT_EQ(pieces, 2);
 }
