@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
@@ -311,4 +312,39 @@ TEST_F(Review, TheWindowShowsWhatItHoldsWhenARunEndsAndWhenAFileIsOpened)
     EXPECT_EQ(review().history().visibleRange().last, 0);
     EXPECT_STREQ(graph(Voltage)->yAxisTexts().high.cStr(), "") << "no maximum of records not held";
     EXPECT_STREQ(graph(Time)->xAxisTexts().high.cStr(), "");
+}
+
+// A large file: the window's events go on between the file's pieces, and
+// Cancel in the progress dialog leaves the window as it was.
+TEST_F(Review, OpeningALargeFileAnswersEventsAndCanBeCancelled)
+{
+    unsigned seed = 5;
+    RecordList logged;
+    appendLog(logged, 1215000000, 300000, seed);
+    ASSERT_EQ(writeCsv(logged, ZString("large.csv")).getNumber(), 0);
+    writeText("small.csv", "0 2008-12-31 23:59:30 12.30 150.00 45.67 12.34 1.50 10.00 20.50 87 22.50\n");
+    ASSERT_TRUE(files().openFile("small.csv"));
+    const std::string before = held();
+    err();
+
+    // Stands for the user's clicks while the file is read; the third cancels.
+    int ticks = 0;
+    bool cancel = true;
+    QTimer clicks;
+    QObject::connect(&clicks, &QTimer::timeout, [&] {
+        if (++ticks == 3 && cancel)
+            gui->findChild<QProgressDialog*>("openProgress")->cancel();
+    });
+    clicks.start(0);
+    EXPECT_FALSE(files().openFile("large.csv"));
+    EXPECT_GE(ticks, 3);
+    EXPECT_TRUE(status().startsWith("Open cancelled")) << status().toStdString();
+    EXPECT_TRUE(held() == before);
+    EXPECT_EQ(err(), "");
+
+    cancel = false;
+    ASSERT_TRUE(files().openFile("large.csv"));
+    EXPECT_GT(ticks, 10) << "events are answered throughout";
+    EXPECT_EQ(int(gui->contents().records.size()), 300000);
+    EXPECT_EQ(gui->findChild<QProgressDialog*>("openProgress"), nullptr);
 }
