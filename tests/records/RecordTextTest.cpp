@@ -89,23 +89,16 @@ TEST(RecordText, CursorReadOutNamesEveryValueAndTheDifferencesFromAPinnedRecord)
                  "Current +0.00  Charge1 +0.00  Charge2 +0.00  Battery +0.00  Temperature -0.50");
 }
 
-// A drive of weeks counts millions of seconds: written in digits, never 1e+06.
+// A drive of weeks counts millions of seconds: in digits, never 1e+06.
 TEST(RecordText, CursorReadOutWritesMillionsInDigits)
 {
-    struct Case { float value; const char* shown; const char* change; };
-    const Case cases[] = {
-        {1e6f, "Time 1000000.00", "MotorSpeed +1000000.00"},
-        {1951800.0f, "Time 1951800.00", "MotorSpeed +1951800.00"},
-        {3000380.0f, "Time 3000380.00", "MotorSpeed +3000380.00"},
-    };
     const Data record = decodedRecord(exampleStamp, exampleReading());
-    float zero[channelCount] = {};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.shown);
-        float values[channelCount];
-        liveChannelValues(record, c.value, values);
-        EXPECT_NE(std::string(cursorText(record, values).cStr()).find(c.shown), std::string::npos);
-        values[MotorSpeed] = c.value;
-        EXPECT_NE(std::string(cursorDifference(zero, values).cStr()).find(c.change), std::string::npos);
+    float zero[channelCount] = {}, values[channelCount];
+    for (const float million : {1e6f, 1951800.0f, 3000380.0f}) {
+        liveChannelValues(record, million, values);
+        values[MotorSpeed] = million;
+        const std::string digits = std::to_string(long(million)) + ".00";
+        EXPECT_NE(std::string(cursorText(record, values).cStr()).find("Time " + digits), std::string::npos);
+        EXPECT_NE(std::string(cursorDifference(zero, values).cStr()).find("MotorSpeed +" + digits), std::string::npos);
     }
 }
