@@ -7,6 +7,26 @@
 #include <QRect>
 #include <QTransform>
 
+#include <cmath>
+
+namespace {
+
+// %g would write a million as 1e+06: from a million on, as far as twelve
+// characters reach, a number is written in digits, rounded to a whole one
+// (%g's six figures round it no less).
+ZString axisNumber(double value, bool leftJustified)
+{
+    const bool digits = std::fabs(value) >= 1e6 && std::fabs(value) < 1e11;
+    ZString text;
+    if (leftJustified)
+        text.format(digits ? "%-12.0f" : "%-12.6g", value);
+    else
+        text.format(digits ? "%12.0f" : "%12.6g", value);
+    return text;
+}
+
+} // namespace
+
 AxisLabel::AxisLabel(QWidget* parent, ZGraph* graph)
     : QWidget(parent), graph(graph)
 {
@@ -18,8 +38,8 @@ AxisLabel::Texts AxisLabel::horizontalTexts(double start, double end, const ZStr
 {
     CNumericScope c;
     Texts texts;
-    texts.low.format("%-12.6g", start);
-    texts.high.format("%12.6g", end);
+    texts.low = axisNumber(start, true);
+    texts.high = axisNumber(end, false);
     texts.title = title;
     return texts;
 }
@@ -28,8 +48,8 @@ AxisLabel::Texts AxisLabel::verticalTexts(double min, double max, const ZString&
 {
     CNumericScope c;
     Texts texts;
-    texts.low.format("%12.6g", min);
-    texts.high.format("%12.6g", max);
+    texts.low = axisNumber(min, false);
+    texts.high = axisNumber(max, false);
     texts.title = title;
     return texts;
 }

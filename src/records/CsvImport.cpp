@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <malloc.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,9 +58,16 @@ CsvReadResult changedWhileRead(const ZString& fileName)
     return fileFault("%s changed while it was read; open it again once it is complete", fileName);
 }
 
-} // namespace
+CsvReadResult cancelled()
+{
+    CsvReadResult result;
+    result.ok = false;
+    result.cancelled = true;
+    result.reason = "cancelled";
+    return result;
+}
 
-CsvReadResult readCsv(const ZString& fileName, RecordList& records, const CsvReadProgress& progress)
+CsvReadResult readInto(const ZString& fileName, RecordList& records, const CsvReadProgress& progress)
 {
     struct stat before;
     if (stat(fileName.cStr(), &before) != 0)
@@ -91,8 +99,8 @@ CsvReadResult readCsv(const ZString& fileName, RecordList& records, const CsvRea
             return changedWhileRead(fileName);
         if (!parser.feed(piece.get(), std::size_t(got)))
             return parser.result();
-        if (progress)
-            progress(total, before.st_size);
+        if (progress && !progress(total, before.st_size))
+            return cancelled();
     }
 
     struct stat after;
@@ -104,6 +112,18 @@ CsvReadResult readCsv(const ZString& fileName, RecordList& records, const CsvRea
         return parser.result();
     records = std::move(parser.records());
     return parser.result();
+}
+
+} // namespace
+
+CsvReadResult readCsv(const ZString& fileName, RecordList& records, const CsvReadProgress& progress)
+{
+    const CsvReadResult result = readInto(fileName, records, progress);
+    // A refused file can have left millions of parsed records' small blocks
+    // free but kept by the allocator; the window would stay that much larger.
+    if (!result.ok)
+        malloc_trim(0);
+    return result;
 }
 
 CsvReadResult parseCsv(const char* text, std::size_t size, RecordList& records)

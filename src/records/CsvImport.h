@@ -12,12 +12,14 @@
 #include <cstddef>
 #include <functional>
 
-// Told after each piece of the file: how far the reading has come.
-using CsvReadProgress = std::function<void(long long bytesRead, long long fileSize)>;
+// Told after each piece of the file: how far the reading has come. False
+// stops the reading: the file is refused as cancelled.
+using CsvReadProgress = std::function<bool(long long bytesRead, long long fileSize)>;
 
 // Reads `fileName`. On success `records` holds the file's records in order
 // (calendar bytes decoded, the bytes the file does not carry 0); on refusal
-// `records` is left exactly as it was.
+// `records` is left exactly as it was, and the memory the refused records
+// took goes back to the system.
 CsvReadResult readCsv(const ZString& fileName, RecordList& records, const CsvReadProgress& progress = {});
 
 // The same for a file's text already in memory.

@@ -7,6 +7,8 @@
 struct CsvReadResult
 {
     bool ok = true;
+    // The reader was told to stop (the user cancelled); nothing is at fault.
+    bool cancelled = false;
     // The first bad line, counted from 1; 0 when the fault is the file itself
     // (cannot be opened, a folder, changed while it was read).
     int line = 0;

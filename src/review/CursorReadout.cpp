@@ -1,8 +1,11 @@
 #include "CursorReadout.h"
 
 #include "HistoryView.h"
+#include "ReadoutLines.h"
 #include "RecordText.h"
 #include "Recording.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -14,8 +17,7 @@ const char* const hint = "Point at a graph to read a record; click to pin a seco
 CursorReadout::CursorReadout(const HistoryView& history, const Recording& recording, QWidget* parent)
     : QLabel(parent), recording(recording)
 {
-    // Two lines at most, a little smaller than the window's text, so that the
-    // graphs keep their height; a line longer than the window is cut.
+    // A little smaller than the window's text, so that the graphs keep their height.
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     setFont(small);
@@ -51,7 +53,7 @@ void CursorReadout::showCursors()
     if (pinned >= held)
         pinned = -1;
     if (pointed < 0 && pinned < 0) {
-        setText(QString::fromLatin1(hint));
+        showText(QString::fromLatin1(hint));
         return;
     }
     const qint64 shown = pointed >= 0 ? pointed : pinned;
@@ -59,13 +61,13 @@ void CursorReadout::showCursors()
     sampleAt(shown, values);
     const QString record = QString::fromLatin1(cursorText(recording.record(shown), values).cStr());
     if (pinned < 0) {
-        setText(record);
+        showText(record);
     } else if (shown == pinned) {
-        setText(QLatin1String("Pinned: ") + record);
+        showText(QLatin1String("Pinned: ") + record);
     } else {
         float pinnedValues[channelCount];
         sampleAt(pinned, pinnedValues);
-        setText(record + QLatin1Char('\n') +
+        showText(record + QLatin1Char('\n') +
                 QString::fromLatin1(cursorDifference(pinnedValues, values).cStr()));
     }
 }
@@ -74,4 +76,37 @@ void CursorReadout::sampleAt(qint64 index, float (&values)[channelCount]) const
 {
     for (int channel = 0; channel < channelCount; ++channel)
         values[channel] = recording.sample(index, channel);
+}
+
+void CursorReadout::showText(const QString& text)
+{
+    full = text;
+    setText(fitLines(full, fontMetrics(), contentsRect().width()).join(QLatin1Char('\n')));
+}
+
+int CursorReadout::linesNeeded() const
+{
+    // The widest values a record gives, pinned, and their widest changes.
+    const Data widest;
+    float values[channelCount];
+    float changes[channelCount];
+    for (int channel = 0; channel < channelCount; ++channel) {
+        values[channel] = -65535.99f;
+        changes[channel] = 0.0f;
+    }
+    values[Time] = -9999999.0f;
+    const QString text = QLatin1String("Pinned: ") + QString::fromLatin1(cursorText(widest, values).cStr()) +
+                         QLatin1Char('\n') + QString::fromLatin1(cursorDifference(changes, values).cStr());
+    const int width = contentsRect().width();
+    return std::max(qsizetype(2), std::max(fitLines(text, fontMetrics(), width).size(),
+                                           fitLines(QString::fromLatin1(hint), fontMetrics(), width).size()));
+}
+
+void CursorReadout::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    const int height = int(linesNeeded()) * fontMetrics().lineSpacing() + 2;
+    if (height != this->height())
+        setFixedHeight(height);
+    showText(full);
 }

@@ -2,6 +2,7 @@
 
 #include "CsvExport.h"
 #include "CsvImport.h"
+#include "OpenProgress.h"
 #include "RecentFolder.h"
 #include "Recording.h"
 #include "StatusNotes.h"
@@ -78,20 +79,32 @@ void RecordFiles::open()
 
 bool RecordFiles::openFile(const QString& fileName)
 {
-    if (refusedWhileRunning() || !mayDropRecords())
+    if (opening || refusedWhileRunning() || !mayDropRecords())
         return false;
     const QByteArray name = fileName.toLocal8Bit();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     RecordList records;
-    const CsvReadResult result = readCsv(ZString(name.constData()), records);
-    QApplication::restoreOverrideCursor();
+    CsvReadResult result;
+    {
+        // Events run between the file's pieces: Open must not start again meanwhile.
+        opening = true;
+        OpenProgress progress(window, QFileInfo(fileName).fileName());
+        result = readCsv(ZString(name.constData()), records,
+                         [&progress](long long done, long long size) { return progress.step(done, size); });
+        opening = false;
+    }
+    if (result.cancelled) {
+        note(tr("Open cancelled: the window holds what it held"), outcomeMs);
+        return false;
+    }
     if (!result.ok) {
         std::fprintf(stderr, "Error: Unable to open file %s: %s\n", name.constData(), result.reason.cStr());
         note(tr("Not opened: %1: %2").arg(QFileInfo(fileName).fileName(), QString::fromLocal8Bit(result.reason.cStr())),
              outcomeMs);
         return false;
     }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     recording.replace(std::move(records));
+    QApplication::restoreOverrideCursor();
     note(tr("Opened %1 records from %2").arg(recording.count()).arg(fileName), outcomeMs);
     return true;
 }

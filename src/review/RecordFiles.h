@@ -32,7 +32,9 @@ public slots:
     bool saveAsFile(const QString& fileName);
     // File > Open: the file dialog, then openFile.
     void open();
-    // Refused files leave the window's records as they were.
+    // Refused and cancelled files leave the window's records as they were.
+    // A progress dialog with Cancel shows while a large file is read; the
+    // window's events go on between its pieces.
     bool openFile(const QString& fileName);
 
 private:
@@ -47,4 +49,5 @@ private:
     Recording& recording;
     QAction* openAction;
     bool running = false;
+    bool opening = false;
 };

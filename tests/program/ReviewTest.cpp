@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
@@ -217,7 +218,7 @@ TEST_F(Review, PauseKeepsRecordsArrivingAndOpeningWaitsForStop)
     // The cursor reads what has arrived so far.
     ZGraphPlot* plot = graph(Voltage)->plotArea();
     QTest::mouseMove(plot, QPoint(plot->width() - 2, 10));
-    const QString readOut = gui->findChild<CursorReadout*>()->text();
+    const QString readOut = gui->findChild<CursorReadout*>()->fullText();
     EXPECT_TRUE(readOut.startsWith("2008-12-31 23:59:40  Throttle 12.30")) << readOut.toStdString();
     EXPECT_TRUE(readOut.endsWith("Time 10.00")) << readOut.toStdString();
 
@@ -301,7 +302,7 @@ TEST_F(Review, TheWindowShowsWhatItHoldsWhenARunEndsAndWhenAFileIsOpened)
     ZGraphPlot* plot = graph(Voltage)->plotArea();
     QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(1, 10));
     QTest::mouseMove(plot, QPoint(plot->width() - 1, 10));
-    const QString readOut = gui->findChild<CursorReadout*>()->text();
+    const QString readOut = gui->findChild<CursorReadout*>()->fullText();
     EXPECT_TRUE(readOut.contains("Throttle 87.30  MotorSpeed 2620.00")) << readOut.toStdString();
     EXPECT_TRUE(readOut.contains("Throttle +0.10  MotorSpeed -0.80")) << readOut.toStdString();
 
@@ -311,4 +312,48 @@ TEST_F(Review, TheWindowShowsWhatItHoldsWhenARunEndsAndWhenAFileIsOpened)
     EXPECT_EQ(review().history().visibleRange().last, 0);
     EXPECT_STREQ(graph(Voltage)->yAxisTexts().high.cStr(), "") << "no maximum of records not held";
     EXPECT_STREQ(graph(Time)->xAxisTexts().high.cStr(), "");
+}
+
+// A large file: the window's events go on between its pieces (a timer stands
+// for the user's clicks), and Cancel leaves the window as it was.
+TEST_F(Review, OpeningALargeFileAnswersEventsAndCanBeCancelled)
+{
+    unsigned seed = 5;
+    RecordList logged;
+    appendLog(logged, 1215000000, 300000, seed);
+    ASSERT_EQ(writeCsv(logged, ZString("large.csv")).getNumber(), 0);
+    const std::string before = held();
+    int ticks = 0;
+    QTimer clicks;
+    QObject::connect(&clicks, &QTimer::timeout, [&] {
+        if (++ticks == 3)
+            gui->findChild<QProgressDialog*>("openProgress")->cancel();
+    });
+    clicks.start(0);
+    EXPECT_FALSE(files().openFile("large.csv"));
+    EXPECT_GE(ticks, 3);
+    EXPECT_TRUE(status().startsWith("Open cancelled")) << status().toStdString();
+    EXPECT_TRUE(held() == before);
+    EXPECT_EQ(err(), "");
+}
+
+// At 800 pixels wide, every value of both cursors is in a line that fits.
+TEST_F(Review, TheReadOutFitsANarrowWindow)
+{
+    gui->resize(800, 600);
+    gui->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(gui.get()));
+    writeText("two.csv", "0 2008-12-31 23:59:30 12.30 150.00 45.67 12.34 1.50 10.00 20.50 87 22.50\n"
+                         "10 2008-12-31 23:59:40 87.30 2620.00 45.67 12.34 1.50 10.00 20.50 87 22.50\n");
+    ASSERT_TRUE(files().openFile("two.csv"));
+    ZGraphPlot* plot = graph(Voltage)->plotArea();
+    QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(1, 10));
+    QTest::mouseMove(plot, QPoint(plot->width() - 1, 10));
+    const CursorReadout* readout = gui->findChild<CursorReadout*>();
+    const QStringList lines = readout->text().split('\n');
+    EXPECT_LE(lines.size() * readout->fontMetrics().lineSpacing(), readout->contentsRect().height());
+    for (const QString& line : lines)
+        EXPECT_LE(readout->fontMetrics().horizontalAdvance(line), readout->contentsRect().width()) << line.toStdString();
+    for (const char* shown : {"Throttle 87.30", "Temperature 22.50", "Time 10.00", "+0:00:10", "Temperature +0.00"})
+        EXPECT_TRUE(lines.join(' ').contains(shown)) << shown;
 }

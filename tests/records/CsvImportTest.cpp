@@ -332,7 +332,7 @@ TEST_F(CsvImport, FilesThatCannotBeReadAreRefusedWithTheReason)
     // The reading stops at the first line that runs too long: no piece is taken.
     writeFile(path("long.csv"), std::string(10 * 1024 * 1024, '1'));
     int pieces = 0;
-    result = read(path("long.csv"), records, [&pieces](long long, long long) { ++pieces; });
+    result = read(path("long.csv"), records, [&pieces](long long, long long) { return ++pieces > 0; });
     EXPECT_EQ(std::string(result.reason.cStr()), "line 1: longer than any record (over 128 characters)");
     EXPECT_EQ(pieces, 0);
 }
@@ -365,7 +365,7 @@ TEST_F(CsvImport, AFileTheUserMayNotReadIsRefused)
 }
 
 // A file still being written, cut short or deleted while it is read: the
-// progress report is where the reading pauses between pieces.
+// progress report is where the reading pauses between pieces, and may stop it.
 TEST_F(CsvImport, AFileThatChangesWhileReadIsRefusedOneDeletedIsRead)
 {
     unsigned seed = 1;
@@ -393,6 +393,7 @@ TEST_F(CsvImport, AFileThatChangesWhileReadIsRefusedOneDeletedIsRead)
         const CsvReadResult result = read(file, records, [&](long long, long long) {
             if (++pieces == 1)
                 change.make(file);
+            return true;
         });
         EXPECT_EQ(std::string(result.reason.cStr()), changed) << change.what;
     }
@@ -404,8 +405,14 @@ TEST_F(CsvImport, AFileThatChangesWhileReadIsRefusedOneDeletedIsRead)
             unlink(file.c_str());
         lastRead = done;
         size = total;
+        return true;
     });
     EXPECT_TRUE(result.ok) << "what was opened is read whole: " << result.reason.cStr();
     EXPECT_EQ(bytesOf(records), bytesOf(logged));
     EXPECT_EQ(lastRead, size);
+
+    // Told to stop (the user's Cancel): refused as cancelled, at no line.
+    ASSERT_EQ(writeCsv(logged, ZString(file.c_str())).getNumber(), 0);
+    const CsvReadResult stopped = read(file, records, [](long long, long long) { return false; });
+    EXPECT_TRUE(stopped.cancelled && stopped.line == 0) << stopped.reason.cStr();
 }

@@ -88,3 +88,17 @@ TEST(RecordText, CursorReadOutNamesEveryValueAndTheDifferencesFromAPinnedRecord)
                  "from the pinned: -1:02:05  Throttle +0.00  MotorSpeed +0.00  Speed +1.00  Voltage +0.00  "
                  "Current +0.00  Charge1 +0.00  Charge2 +0.00  Battery +0.00  Temperature -0.50");
 }
+
+// A drive of weeks counts millions of seconds: in digits, never 1e+06.
+TEST(RecordText, CursorReadOutWritesMillionsInDigits)
+{
+    const Data record = decodedRecord(exampleStamp, exampleReading());
+    float zero[channelCount] = {}, values[channelCount];
+    for (const float million : {1e6f, 1951800.0f, 3000380.0f}) {
+        liveChannelValues(record, million, values);
+        values[MotorSpeed] = million;
+        const std::string digits = std::to_string(long(million)) + ".00";
+        EXPECT_NE(std::string(cursorText(record, values).cStr()).find("Time " + digits), std::string::npos);
+        EXPECT_NE(std::string(cursorDifference(zero, values).cStr()).find("MotorSpeed +" + digits), std::string::npos);
+    }
+}
