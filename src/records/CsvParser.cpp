@@ -81,9 +81,9 @@ bool CsvParser::finish()
 bool CsvParser::takeLine(const char* begin, const char* end, bool lineFeed)
 {
     ++lines;
-    if (lines > csvMaxRecords) {
+    if (lines > maxRecords) {
         ZString reason;
-        reason.format("more records than TralixGui holds at once (%d)", csvMaxRecords);
+        reason.format("more records than TralixGui holds at once (%d)", maxRecords);
         return refuse(lines, reason);
     }
     // CRLF from the older PC program; a carriage return alone ends no line.

@@ -20,6 +20,9 @@ constexpr int csvMaxRecords = 4000000;
 class CsvParser
 {
 public:
+    // A file of more than `maxRecords` lines is refused at the first one over.
+    explicit CsvParser(int maxRecords = csvMaxRecords) : maxRecords(maxRecords) {}
+
     // False once a line has been refused; result() then says which and why.
     bool feed(const char* data, std::size_t size);
     // The end of the text: a last line without a line end is taken here.
@@ -36,6 +39,7 @@ private:
     ZString mismatch(const char* begin, const char* end, const Data& record, const char* written,
                      const char* writtenEnd) const;
 
+    int maxRecords;
     std::string carry;  // the start of a line that began in an earlier piece
     RecordList parsed;
     int lines = 0;

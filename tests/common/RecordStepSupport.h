@@ -3,6 +3,7 @@
 // they go over the line, a quiet simulated Car Computer, the event loop run
 // until something holds, and the program's console captured.
 
+#include "CapturedConsole.h"
 #include "CarSimulator.h"
 #include "PortSession.h"
 #include "TestRecords.h"
@@ -95,43 +96,3 @@ inline void putOnLine(carsim::CarSimulator& sim, PortSession& session, const Byt
         QThread::msleep(2);
     ASSERT_GE(session.bytesWaiting(), int(bytes.size()));
 }
-
-// The program's standard output and error, captured while a test runs.
-class CapturedConsole
-{
-public:
-    void start()
-    {
-        if (!capturing)
-            ::testing::internal::CaptureStdout(), ::testing::internal::CaptureStderr();
-        capturing = true;
-    }
-    // The lines since the last call.
-    std::string out() { return take(true, true); }
-    std::string err() { return take(false, true); }
-    // Failure messages go into the capture too: a failed test shows them with the console lines.
-    void stop(bool failed)
-    {
-        take(true, false);
-        take(false, false);
-        if (std::exchange(capturing, false) && failed)
-            std::fprintf(stderr, "---- console and failures of this test ----\n%s\n----\n", transcript.c_str());
-    }
-
-private:
-    std::string take(bool standardOut, bool goOn)
-    {
-        using namespace ::testing::internal;
-        if (!capturing)
-            return std::string();
-        std::fflush(standardOut ? stdout : stderr);
-        const std::string text = standardOut ? GetCapturedStdout() : GetCapturedStderr();
-        if (goOn)
-            standardOut ? CaptureStdout() : CaptureStderr();
-        transcript += text;
-        return text;
-    }
-
-    bool capturing = false;
-    std::string transcript;
-};

@@ -66,6 +66,26 @@ TEST_F(GraphFixture, ColumnsJoinIntoOneTrace)
         EXPECT_EQ(countInColumn(image, jump, blue), 101) << "the step at column " << jump << " joins rows 102 and 2";
         EXPECT_EQ(countInColumn(image, jump + 5, blue), 1);
     }
+
+    // A steep wave, rows apart from one sample to the next: each column's
+    // stroke reaches its left neighbour's, where the trace rises and where it falls.
+    SampleHistory steep;
+    for (int i = 0; i < 2000; ++i)
+        steep.append(float(std::sin(i / 10.0)));
+    graph.showHistory(&steep, 0, 2000);
+    const QImage wave = plotImage();
+    int leftTop = 0, leftBottom = plotHeight;
+    for (int x = 0; x < plotWidth; ++x) {
+        int top = plotHeight, bottom = -1;
+        for (int y = 0; y < plotHeight; ++y)
+            if (wave.pixel(x, y) == blue)
+                top = std::min(top, y), bottom = std::max(bottom, y);
+        EXPECT_EQ(countInColumn(wave, x, blue), bottom - top + 1) << "a gap within column " << x;
+        EXPECT_TRUE(top <= leftBottom && bottom >= leftTop) << "column " << x << " (rows " << top << "-" << bottom
+                                                            << ") misses the one before (rows " << leftTop << "-"
+                                                            << leftBottom << ")";
+        leftTop = top, leftBottom = bottom;
+    }
 }
 
 // Fewer samples than columns: a line through the slot centres, nothing

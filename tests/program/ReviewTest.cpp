@@ -6,11 +6,13 @@
 #include "CursorReadout.h"
 #include "GermanNumbers.h"
 #include "HistoryView.h"
+#include "RecentFolder.h"
 #include "RecordText.h"
 #include "ZGraphPlot.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -20,6 +22,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
+
+#include <optional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -76,16 +80,54 @@ protected:
     RecordFiles& files() const { return review().files(); }
     QString status() const { return gui->statusBar()->currentMessage(); }
 
-    // Answers the question that the next step may ask; `asked` says whether it did.
-    void answer(QMessageBox::StandardButton button)
+    void SetUp() override
+    {
+        MainWindow::SetUp();
+        QObject::connect(&modalWatch, &QTimer::timeout, [this] { answerModal(); });
+        modalWatch.start(20);
+    }
+
+    void TearDown() override
+    {
+        modalWatch.stop();
+        EXPECT_EQ(unexpected.join("; ").toStdString(), "") << "questions no step expected (closed at once)";
+        MainWindow::TearDown();
+    }
+
+    // Answers the question that the next step may ask; `asked` says whether it
+    // did. A Save in it is then answered with `file` in the file dialog (an
+    // empty name cancels the dialog).
+    void answer(QMessageBox::StandardButton button, const QString& file = QString())
     {
         asked = false;
-        QTimer::singleShot(0, [this, button] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                asked = true;
-                box->button(button)->click();
-            }
-        });
+        reply = button;
+        fileReply = file;
+    }
+
+    // Any modal window as it comes: the armed answer, or else closed and noted.
+    void answerModal()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        auto* fileDialog = qobject_cast<QFileDialog*>(modal);
+        if (box && reply) {
+            asked = true;
+            box->button(*std::exchange(reply, std::nullopt))->click();
+        } else if (fileDialog && fileReply) {
+            const QString file = *std::exchange(fileReply, std::nullopt);
+            if (file.isEmpty())
+                return fileDialog->reject();
+            fileDialog->findChild<QLineEdit*>("fileNameEdit")->setText(file);  // typed in whole
+            static_cast<QDialog*>(fileDialog)->accept();  // as Save does
+        } else {
+            unexpected << modal->windowTitle() + ": " + (box ? box->text() : QString());
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        }
     }
 
     // Everything the window shows of its records.
@@ -108,6 +150,10 @@ protected:
     }
 
     bool asked = false;
+    std::optional<QMessageBox::StandardButton> reply;
+    std::optional<QString> fileReply;
+    QStringList unexpected;
+    QTimer modalWatch;
 };
 
 // Summer time in Berlin and the night the clocks go back, under a German
@@ -179,6 +225,22 @@ TEST_F(Review, ARefusedFileLeavesTheWindowAsItWas)
     EXPECT_FALSE(files().openFile("good.csv"));
     EXPECT_TRUE(held() == before);
     EXPECT_EQ(err(), "");
+    // Save, its file dialog cancelled or its file not written (the disk full), keeps them too.
+    const QString full = workFolder.filePath("full.csv");
+    ASSERT_EQ(symlink("/dev/full", (full + "." + QString::number(getpid()) + ".tmp").toLocal8Bit().constData()), 0);
+    for (const QString& file : {QString(), full}) {
+        answer(QMessageBox::Save, file);
+        EXPECT_FALSE(files().openFile("good.csv")) << file.toStdString();
+        EXPECT_TRUE(asked && held() == before) << file.toStdString();
+    }
+    EXPECT_EQ(err(), "Error: Unable to write file " + full.toStdString() + ": Cannot write file: " + full.toStdString() +
+                         ": No space left on device\n");
+    // Saved: then opened, and the file dialogs start in the folder picked.
+    ASSERT_TRUE(QDir(workFolder.path()).mkdir("saved"));
+    answer(QMessageBox::Save, workFolder.filePath("saved/kept.csv"));
+    EXPECT_TRUE(files().openFile("good.csv"));
+    EXPECT_EQ(fileBytes(workFolder.filePath("saved/kept.csv")).count('\n'), 2);
+    EXPECT_EQ(recentFolder().toStdString(), workFolder.filePath("saved").toStdString());
 
     answer(QMessageBox::Discard);
     ASSERT_TRUE(files().openFile("good.csv"));
@@ -205,6 +267,7 @@ TEST_F(Review, PauseKeepsRecordsArrivingAndOpeningWaitsForStop)
     liveRecords({{2008, 12, 31, 23, 59, 30}, {2008, 12, 31, 23, 59, 40}});
     EXPECT_FALSE(menuEntry("&Open...")->isEnabled());
     EXPECT_FALSE(files().openFile("cardata.csv"));
+    EXPECT_EQ(unexpected.join("; ").toStdString(), "") << "Open asked during LiveData";
     EXPECT_TRUE(status().contains("not while LiveData")) << status().toStdString();
 
     QTest::keyClick(gui.get(), Qt::Key_P);
@@ -239,6 +302,11 @@ TEST_F(Review, PauseKeepsRecordsArrivingAndOpeningWaitsForStop)
     EXPECT_EQ(review().history().visibleRange().last, 5);
     EXPECT_TRUE(menuEntry("&Open...")->isEnabled());
     EXPECT_FALSE(pause->isEnabled());
+    // Saved: Open drops nothing unsaved and asks nothing.
+    button("Save")->click();
+    answer(QMessageBox::Cancel);
+    EXPECT_TRUE(files().openFile("cardata.csv"));
+    EXPECT_FALSE(asked) << "the records were saved";
 }
 
 TEST_F(Review, SaveAsAndThePictureReportWhatTheyCouldNotWrite)
@@ -304,7 +372,7 @@ TEST_F(Review, TheWindowShowsWhatItHoldsWhenARunEndsAndWhenAFileIsOpened)
     QTest::mouseMove(plot, QPoint(plot->width() - 1, 10));
     const QString readOut = gui->findChild<CursorReadout*>()->fullText();
     EXPECT_TRUE(readOut.contains("Throttle 87.30  MotorSpeed 2620.00")) << readOut.toStdString();
-    EXPECT_TRUE(readOut.contains("Throttle +0.10  MotorSpeed -0.80")) << readOut.toStdString();
+    EXPECT_TRUE(readOut.contains("from the pinned: +0:00:10  Throttle +0.10  MotorSpeed -0.80")) << readOut.toStdString();
 
     writeText("empty.csv", "");
     ASSERT_TRUE(files().openFile("empty.csv"));

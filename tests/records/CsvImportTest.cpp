@@ -4,6 +4,7 @@
 #include "CsvExport.h"
 #include "CsvImport.h"
 #include "CsvLine.h"
+#include "CsvParser.h"
 #include "GermanNumbers.h"
 #include "RecordText.h"
 #include "LinkTestSupport.h"
@@ -310,6 +311,18 @@ TEST_F(CsvImport, OtherTextsAreRefusedAtTheirFirstBadLine)
         EXPECT_NE(std::string(result.reason.cStr()).find(c.reason), std::string::npos)
             << c.text << "\n  gave: " << result.reason.cStr() << "\n  wanted: " << c.reason;
         EXPECT_EQ(bytesOf(records), bytesOf(heldBefore())) << c.text;
+    }
+
+    // The record limit, shown with a small one: as many lines as it allows are taken, one more is not.
+    const std::string three = good + "10 " + at + " " + zeros + "\n20 2008-12-31 23:59:50 " + zeros + "\n";
+    for (int limit : {3, 2}) {
+        CsvParser parser(limit);
+        parser.feed(three.data(), three.size());
+        parser.finish();
+        EXPECT_EQ(parser.result().ok, limit == 3) << "limit " << limit << ": " << parser.result().reason.cStr();
+        EXPECT_EQ(int(parser.records().size()), 2 + int(limit == 3)) << "limit " << limit;
+        EXPECT_STREQ(parser.result().reason.cStr(),
+                     limit == 3 ? "" : "line 3: more records than TralixGui holds at once (2)");
     }
 }
 

@@ -1,6 +1,7 @@
 // The port session against a simulated Car Computer, with Qt's event loop but
 // no window: one use of the port at a time, and a pulled cable put back.
 #include "AsAnotherUser.h"
+#include "CapturedConsole.h"
 #include "CarLink.h"
 #include "CarSimulator.h"
 #include "PortSession.h"
@@ -53,8 +54,7 @@ protected:
         sim = std::make_unique<carsim::CarSimulator>(options);
         ASSERT_TRUE(sim->start()) << sim->errorText();
         sim->setAnswering(false);
-        ::testing::internal::CaptureStdout();
-        ::testing::internal::CaptureStderr();
+        console.start();
         session = std::make_unique<PortSession>(port, ZString(link.c_str()));
         QObject::connect(session.get(), &PortSession::refused, [this](const QString& m) { told << m; });
         QObject::connect(session.get(), &PortSession::lost, [this] { ++losses; });
@@ -70,33 +70,19 @@ protected:
     void TearDown() override
     {
         session.reset();
-        out();
-        err();
-        ::testing::internal::GetCapturedStdout();
-        ::testing::internal::GetCapturedStderr();
+        console.stop(HasFailure());
     }
 
     // The console lines since the last call.
-    std::string out()
-    {
-        std::fflush(stdout);
-        std::string text = ::testing::internal::GetCapturedStdout();
-        ::testing::internal::CaptureStdout();
-        return text;
-    }
-    std::string err()
-    {
-        std::fflush(stderr);
-        std::string text = ::testing::internal::GetCapturedStderr();
-        ::testing::internal::CaptureStderr();
-        return text;
-    }
+    std::string out() { return console.out(); }
+    std::string err() { return console.err(); }
 
     QTemporaryDir folder;
     std::string link;
     std::unique_ptr<carsim::CarSimulator> sim;
     ZSerial port;
     std::unique_ptr<PortSession> session;
+    CapturedConsole console;
     QStringList told;
     int losses = 0, reopens = 0, ticks = 0;
 };
@@ -212,8 +198,13 @@ TEST_F(Session, SwitchingToAnotherDeviceOpensItAsAtStartButNotDuringATransfer)
     }
     EXPECT_EQ(told, QStringList{"Switch: not now, the Car Computer is busy with a transfer"});
     EXPECT_EQ(out(), "");
-    session->setPolling(true);
     sim->unplug();  // for good
+    {
+        const PortSession::Claim reset = session->claim(Use::Command);
+        EXPECT_EQ(reset.port().write("R", 1), -1) << "a hung-up line refuses the write (EIO)";
+    }
+    EXPECT_TRUE(session->isLost()) << "the failed write's release finds the loss, before any poll";
+    session->setPolling(true);
     ASSERT_TRUE(waitUntil([&] { return session->isLost(); }, 2000));
     session->setPolling(false);
     err();

@@ -153,8 +153,11 @@ TEST_F(SerialPorts, AnOrdinaryUserSeesPortsItMayNotOpenAndPortsOtherUsersLock)
     OtherProgram otherProgram(held.device());  // root's: its files are hidden from the user, its lock is not
     lock("ttyUSB1", otherProgram.pid(), "run-lock");
 
-    EXPECT_EQ(asAnotherUser([&] { return shown(SerialPortList(folders()).scan()); }),
-              "ttyUSB0 denied; ttyUSB1 used; ttyUSB2; ");
+    EXPECT_EQ(asAnotherUser([&] {
+                  const std::vector<SerialPortEntry> ports = SerialPortList(folders()).scan();
+                  return shown(ports) + ports.at(0).description();
+              }),
+              "ttyUSB0 denied; ttyUSB1 used; ttyUSB2; " + path("dev/ttyUSB0") + ": permission denied");
 }
 
 // Each state as an ordinary user (nobody, a member of dialout) sees it, with
