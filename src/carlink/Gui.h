@@ -11,6 +11,7 @@
 #include "LivePoll.h"
 #include "RecordReview.h"
 #include "Recording.h"
+#include "SummaryPanel.h"
 
 #include <vector>
 
@@ -59,6 +60,8 @@ public slots:
     void exportPicture() { review->exportPicture(); }
     void pause() { review->togglePause(); }
     void showAll() { review->showAll(); }
+    void summary() { summaryPanel->toggle(); }
+    void exportSummary() { summaryPanel->exportSummary(); }
 
 protected:
     void createMenus() override;
@@ -80,6 +83,8 @@ private:
     WDataDirectory* directoryDialog = nullptr;
     QAction* openAction = nullptr;
     QAction* pauseAction = nullptr;
+    QAction* summaryAction = nullptr;
+    SummaryPanel* summaryPanel = nullptr;  // View > Summary: answers about the drive
     LiveView* live = nullptr;  // the graphs and the log
     RecordReview* review = nullptr;  // history, cursor, pause, files, picture
 };
