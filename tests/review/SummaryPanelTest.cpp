@@ -78,7 +78,11 @@ TEST(SummaryPanel, ShowsTheFiguresOfEachRangeAndKeepsUp)
     EXPECT_EQ(history.cursorIndex(), 3000);
     EXPECT_TRUE(history.visibleRange().first <= 3000 && 3000 < history.visibleRange().last);
 
-    panel.copy();
+    QApplication::clipboard()->clear();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    panel.widget()->setFocus();
+    QTest::keyClick(panel.widget(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_TRUE(QApplication::clipboard()->text().contains("\nDistance\t54.00 km\n"));
     QTemporaryDir folder;
     ASSERT_TRUE(panel.exportTo(folder.filePath("summary.csv")));
