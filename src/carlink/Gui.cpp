@@ -34,12 +34,16 @@ void Gui::createMenus()
                  tr("Saves the records to a file of your choice"));
     createAction(file, tr("ExportPicture"), tr("&Export Picture..."), QString(), "1exportPicture()",
                  tr("Saves the ten graphs as a PNG picture"));
+    createAction(file, tr("ExportSummary"), tr("Export S&ummary..."), QString(), "1exportSummary()",
+                 tr("Saves the summary of the drive as CSV"));
     createAction(file, tr("Quit"), tr("&Quit"), tr("Ctrl+Q"), "1slotQuit()", tr("Quits the application"));
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     pauseAction = createAction(view, tr("Pause"), tr("&Pause"), tr("P"), "1pause()",
                                tr("Freezes the graphs while records keep arriving"));
     createAction(view, tr("ShowAll"), tr("Show &All"), tr("Home"), "1showAll()", tr("Shows every record held"));
+    summaryAction = createAction(view, tr("Summary"), tr("S&ummary"), tr("Ctrl+U"), "1summary()",
+                                 tr("Shows distance, energy and the extremes of the drive beside the graphs"));
 
     QMenu* commands = menuBar()->addMenu(tr("&Commands"));
     createAction(commands, tr("Reset"), tr("&Reset"), tr("Ctrl+R"), "1reset()", tr("Resets the Car Computer"));
@@ -86,6 +90,7 @@ void Gui::createMainWidget()
 
     directoryDialog = new WDataDirectory(this, this);
     review = new RecordReview(this, mainLayout, live->graphs(), recording, openAction, pauseAction, this);
+    summaryPanel = new SummaryPanel(this, recording, review->history(), summaryAction);
     enableButtons(true, true, false);
     new PortStatus(session, statusBar());
     connect(&download, &Download::started, this, [this] { enableButtons(false, false, true); });

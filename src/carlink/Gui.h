@@ -12,6 +12,7 @@
 #include "RecordReview.h"
 #include "Recording.h"
 #include "RunJournal.h"
+#include "SummaryPanel.h"
 
 #include <vector>
 
@@ -60,6 +61,8 @@ public slots:
     void exportPicture() { review->exportPicture(); }
     void pause() { review->togglePause(); }
     void showAll() { review->showAll(); }
+    void summary() { summaryPanel->toggle(); }
+    void exportSummary() { summaryPanel->exportSummary(); }
 
 protected:
     void createMenus() override;
@@ -82,6 +85,8 @@ private:
     WDataDirectory* directoryDialog = nullptr;
     QAction* openAction = nullptr;
     QAction* pauseAction = nullptr;
+    QAction* summaryAction = nullptr;
+    SummaryPanel* summaryPanel = nullptr;  // View > Summary: answers about the drive
     LiveView* live = nullptr;  // the graphs and the log
     RecordReview* review = nullptr;  // history, cursor, pause, files, picture
 };

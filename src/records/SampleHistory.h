@@ -44,6 +44,10 @@ public:
     // `out` gets one entry per pixel column: the extremes of the samples that
     // IndexScale puts in that column when [first, last) spans `columns`.
     void columnExtremes(qint64 first, qint64 last, int columns, std::vector<Extremes>& out) const;
+    // The first index in [first, last) whose sample is at least `value`
+    // (`upward`) or at most it, or -1. Blocks that cannot hold one are skipped
+    // whole, so finding where an extreme lies costs about what finding it did.
+    qint64 firstReaching(qint64 first, qint64 last, float value, bool upward) const;
 
     // Heap bytes held for the samples and the levels.
     std::size_t bytesUsed() const;

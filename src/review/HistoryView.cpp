@@ -306,6 +306,17 @@ void HistoryView::mouseReleased(int x)
     emit cursorPinned(pinned);
 }
 
+void HistoryView::pointAt(qint64 index)
+{
+    if (live || index < 0 || index >= count())
+        return;
+    if (index < first || index >= last) {
+        const qint64 span = last - first;
+        showRange(index - span / 2, index - span / 2 + span);
+    }
+    setHover(index);
+}
+
 void HistoryView::setHover(qint64 index)
 {
     if (index == hover)

@@ -82,6 +82,8 @@ public slots:
     void zoomAround(int x, double notches);
     // Escape on a graph (which takes the focus when clicked) does the same.
     void unpinCursor();
+    // The pointer's cursor on this sample, scrolled into view (not while live).
+    void pointAt(qint64 index);
 
 signals:
     // The pointer is at this sample; the cursor line is drawn through every graph.

@@ -59,6 +59,7 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
         {"&Export Picture...", "", "Saves the ten graphs as a PNG picture"},
         {"&Pause", "P", "Freezes the graphs while records keep arriving"},
         {"Show &All", "Home", "Shows every record held"},
+        {"S&ummary", "Ctrl+U", "Shows distance, energy and the extremes of the drive beside the graphs"},
     };
     for (const Entry& e : entries) {
         QAction* action = menuEntry(e.text);
@@ -70,7 +71,7 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
     QStringList file, shortcuts;
     for (QAction* entry : gui->menuBar()->actions().first()->menu()->actions())
         file << entry->text();
-    EXPECT_EQ(file, (QStringList{"&Open...", "Recent &Runs", "Save &As...", "&Export Picture...", "&Quit"}));
+    EXPECT_EQ(file, (QStringList{"&Open...", "Recent &Runs", "Save &As...", "&Export Picture...", "Export S&ummary...", "&Quit"}));
     for (QAction* action : gui->findChildren<QAction*>())
         if (!action->shortcut().isEmpty())
             shortcuts << action->shortcut().toString();
