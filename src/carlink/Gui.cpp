@@ -3,6 +3,7 @@
 #include "LiveView.h"
 #include "PortMenu.h"
 #include "PortStatus.h"
+#include "ProgressNote.h"
 #include "StatusNotes.h"
 #include "WDataDirectory.h"
 #include "WManual.h"
@@ -81,12 +82,21 @@ void Gui::createMainWidget()
     setCentralWidget(mainBox);
 
     directoryDialog = new WDataDirectory(this, this);
+    // A cancelled dialog leaves the window as it was, polled again.
+    connect(directoryDialog, &QDialog::rejected, &session, [this] { session.setPolling(true); });
     review = new RecordReview(this, mainLayout, live->graphs(), recording, openAction, pauseAction, this);
     enableButtons(true, true, false);
     new PortStatus(session, statusBar());
-    connect(&download, &Download::started, this, [this] { enableButtons(false, false, true); });
+    progress = new ProgressNote(statusBar());
+    // The window starts afresh only once the download holds the port: a
+    // cancelled dialog or a refused download leaves what it held.
+    connect(&download, &Download::started, this, [this] {
+        poll.startRun(0);
+        recording.clear();
+        enableButtons(false, false, true);
+    });
     connect(&download, &Download::progress, this, [this](int block, int blocks, int record, int records) {
-        note(QString::fromLatin1("Download: block %1 of %2, record %3 of %4").arg(block).arg(blocks).arg(record).arg(records));
+        progress->show(QString::fromLatin1("Download: block %1 of %2, record %3 of %4").arg(block).arg(blocks).arg(record).arg(records));
     });
     connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
     session.open();
@@ -119,7 +129,8 @@ void Gui::manual()
 void Gui::about()
 {
     QMessageBox::information(this, "About",
-                             "<h3>TralixGui</h3><br><p>Tralix program Version: " TRALIXGUI_VERSION "</p>");
+                             "<h3>TralixGui</h3><br><p>Tralix program Version: " TRALIXGUI_VERSION "</p>"
+                             "<p>MIT licence: see the file LICENSE</p>");
 }
 
 void Gui::stop()

@@ -15,6 +15,7 @@
 #include <vector>
 
 class LiveView;
+class ProgressNote;
 class QPushButton;
 class WDataDirectory;
 
@@ -61,6 +62,7 @@ public slots:
     void showAll() { review->showAll(); }
 
 protected:
+    bool mayClose() override { return review->files().mayDropRecords(tr("Quit"), tr("quitting")); }
     void createMenus() override;
     void createMainWidget() override;
     void createToolBar() override;
@@ -82,4 +84,5 @@ private:
     QAction* pauseAction = nullptr;
     LiveView* live = nullptr;  // the graphs and the log
     RecordReview* review = nullptr;  // history, cursor, pause, files, picture
+    ProgressNote* progress = nullptr;  // the download's, in the status bar
 };
