@@ -1,6 +1,7 @@
 #include "AppGui.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
@@ -90,5 +91,11 @@ QAction* AppGui::createAction(QWidget* target, const QString&, const QString& te
 
 void AppGui::slotQuit()
 {
-    QCoreApplication::quit();
+    if (close())
+        QCoreApplication::quit();
+}
+
+void AppGui::closeEvent(QCloseEvent* event)
+{
+    event->setAccepted(mayClose());
 }

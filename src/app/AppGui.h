@@ -13,6 +13,7 @@
 #include <QString>
 
 class QAction;
+class QCloseEvent;
 class QMenu;
 class QToolBar;
 
@@ -29,9 +30,14 @@ public:
     virtual void init(const QString& caption);
 
 public slots:
+    // Closes the window, which may decline (mayClose), and only then ends the program.
     virtual void slotQuit();
 
 protected:
+    // Whether the window may close now (Quit, the close button).
+    virtual bool mayClose() { return true; }
+    void closeEvent(QCloseEvent* event) override;
+
     virtual void createMenus();
     virtual void createMainWidget();
     virtual void createStatusBar();

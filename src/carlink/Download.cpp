@@ -53,10 +53,21 @@ Download::Ended Download::fetchRows(const ZList<int>& rows)
     std::printf("FetchDataDir: %d\n", rows.count());
     emit started();
     transferPort = &transfer.port();
+    answered = false;
     for (int block = 0; block < rows.count() && !session.transferStopped(); ++block)
         fetchBlock(rows[block], block + 1, rows.count());
     transferPort = nullptr;
-    return session.transferStopped() ? Ended::Stopped : Ended::Finished;
+    if (session.transferStopped())
+        return Ended::Stopped;
+    return answered || rows.count() == 0 ? Ended::Finished : Ended::Unanswered;
+}
+
+QString Download::outcome(Ended ended, qint64 records)
+{
+    if (ended == Ended::Unanswered)
+        return QString::fromLatin1("Download failed: the Car Computer did not answer");
+    return QString::fromLatin1(ended == Ended::Stopped ? "Download stopped: %1 records" : "Download finished: %1 records")
+        .arg(records);
 }
 
 void Download::fetchBlock(int row, int blockNumber, int blockCount)
@@ -94,6 +105,7 @@ bool Download::takeRecord()
         std::printf("Return: %d\n", received);
         return false;
     }
+    answered = true;
     // Ask for the next record before looking at this one, so that the Car
     // Computer is already sending while this one is decoded and drawn.
     if (!session.transferStopped())

@@ -11,6 +11,7 @@
 #include "ZString.h"
 
 #include <QObject>
+#include <QString>
 
 class PortSession;
 class Recording;
@@ -28,10 +29,13 @@ public:
     // With no directory (DirNumber 0) nothing is listed and "All Data" is
     // the one block.
     void getDirectory(ZList<ZString>& lines);
-    enum class Ended { Refused, Finished, Stopped };
+    // Unanswered: rows were asked for, and not one record came.
+    enum class Ended { Refused, Finished, Stopped, Unanswered };
     // Downloads the blocks of these rows of the directory, in order, until the
     // last or until Stop. Refused while the port is in use.
     Ended fetchRows(const ZList<int>& rows);
+    // The status bar's words for a download that ended so, with `records` held.
+    static QString outcome(Ended ended, qint64 records);
     // One record of the transfer in progress: read, the next one asked for,
     // and the record added to the recording. False when the Car Computer did
     // not answer, or no transfer runs.
@@ -56,4 +60,5 @@ private:
     Info lastInfo;  // DirNumber, DirPos, DataPos of the last Info reply
     ZList<Directory> dirEntries;
     ZSerial* transferPort = nullptr;  // while a transfer holds the port
+    bool answered = false;  // a record came in the transfer
 };

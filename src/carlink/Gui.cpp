@@ -4,6 +4,7 @@
 #include "PortMenu.h"
 #include "PortStatus.h"
 #include "RecentRunsMenu.h"
+#include "ProgressNote.h"
 #include "StatusNotes.h"
 #include "WDataDirectory.h"
 #include "WManual.h"
@@ -89,13 +90,23 @@ void Gui::createMainWidget()
     setCentralWidget(mainBox);
 
     directoryDialog = new WDataDirectory(this, this);
+    // A cancelled dialog leaves the window as it was, polled again.
+    connect(directoryDialog, &QDialog::rejected, &session, [this] { session.setPolling(true); });
     review = new RecordReview(this, mainLayout, live->graphs(), recording, openAction, pauseAction, this);
     summaryPanel = new SummaryPanel(this, recording, review->history(), summaryAction);
     enableButtons(true, true, false);
     new PortStatus(session, statusBar());
-    connect(&download, &Download::started, this, [this] { enableButtons(false, false, true); });
+    progress = new ProgressNote(statusBar());
+    // The window starts afresh only once the download holds the port: a
+    // cancelled dialog or a refused download leaves what it held.
+    connect(&download, &Download::started, this, [this] {
+        journal.startRun(RunKind::Download);
+        poll.startRun(0);
+        recording.clear();
+        enableButtons(false, false, true);
+    });
     connect(&download, &Download::progress, this, [this](int block, int blocks, int record, int records) {
-        note(QString::fromLatin1("Download: block %1 of %2, record %3 of %4").arg(block).arg(blocks).arg(record).arg(records));
+        progress->show(QString::fromLatin1("Download: block %1 of %2, record %3 of %4").arg(block).arg(blocks).arg(record).arg(records));
     });
     connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
     connect(&journal, &RunJournal::failed, this, [this](const QString& text) { note(text, outcomeMs); });
@@ -129,7 +140,8 @@ void Gui::manual()
 void Gui::about()
 {
     QMessageBox::information(this, "About",
-                             "<h3>TralixGui</h3><br><p>Tralix program Version: " TRALIXGUI_VERSION "</p>");
+                             "<h3>TralixGui</h3><br><p>Tralix program Version: " TRALIXGUI_VERSION "</p>"
+                             "<p>MIT licence: see the file LICENSE</p>");
 }
 
 void Gui::stop()

@@ -17,6 +17,7 @@
 #include <vector>
 
 class LiveView;
+class ProgressNote;
 class QPushButton;
 class WDataDirectory;
 
@@ -65,6 +66,7 @@ public slots:
     void exportSummary() { summaryPanel->exportSummary(); }
 
 protected:
+    bool mayClose() override { return review->files().mayDropRecords(tr("Quit"), tr("quitting")); }
     void createMenus() override;
     void createMainWidget() override;
     void createToolBar() override;
@@ -89,4 +91,5 @@ private:
     SummaryPanel* summaryPanel = nullptr;  // View > Summary: answers about the drive
     LiveView* live = nullptr;  // the graphs and the log
     RecordReview* review = nullptr;  // history, cursor, pause, files, picture
+    ProgressNote* progress = nullptr;  // the download's, in the status bar
 };

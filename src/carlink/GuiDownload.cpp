@@ -15,9 +15,7 @@ void Gui::fetchData()
     if (!session.claim(PortSession::Use::Command, "FetchData"))
         return;
     std::printf("FetchData\n");
-    journal.startRun(RunKind::Download);
-    poll.startRun(0);
-    recording.clear();
+    session.noteIfClosed("FetchData");
     session.setPolling(false);
     directoryDialog->show();
     directoryDialog->update();
@@ -32,8 +30,7 @@ void Gui::fetchDataDir(ZList<int> entries)
     // The buttons are as they were, or, after Stop, as Stop leaves them.
     const bool stopped = ended == Download::Ended::Stopped;
     enableButtons(stopped || wasEnabled[0], stopped || wasEnabled[1], !stopped && wasEnabled[2]);
-    note(QString::fromLatin1(stopped ? "Download stopped: %1 records" : "Download finished: %1 records")
-             .arg(recording.count()), outcomeMs);
+    note(Download::outcome(ended, recording.count()), outcomeMs);
 }
 
 void Gui::fetchDataOld()

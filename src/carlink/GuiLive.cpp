@@ -11,6 +11,7 @@ void Gui::liveData()
     if (!starting)
         return;
     std::printf("LiveData\n");
+    session.noteIfClosed("LiveData");
     enableButtons(false, fetchButton->isEnabled(), true);
     journal.startRun(RunKind::Live);
     poll.startRun(1);

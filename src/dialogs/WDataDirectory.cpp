@@ -22,13 +22,13 @@ WDataDirectory::WDataDirectory(QWidget* parent, DirectorySource* directorySource
     QHBoxLayout* buttons = new QHBoxLayout(buttonRow);
     layout.addWidget(buttonRow);
 
-    // Both buttons act when pressed down, not when released.
+    // Both buttons act when pressed down, not when released; Cancel is Escape.
     QPushButton* downloadButton = new QPushButton("Download", buttonRow);
     buttons->addWidget(downloadButton);
     connect(downloadButton, SIGNAL(pressed()), this, SLOT(download()));
     QPushButton* cancelButton = new QPushButton("Cancel", buttonRow);
     buttons->addWidget(cancelButton);
-    connect(cancelButton, SIGNAL(pressed()), this, SLOT(hide()));
+    connect(cancelButton, SIGNAL(pressed()), this, SLOT(reject()));
 }
 
 void WDataDirectory::update()

@@ -13,19 +13,24 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QStatusBar>
 
 #include <cstdio>
 
 RecordFiles::RecordFiles(QMainWindow* window, Recording& recording, QAction* openAction, QObject* parent)
-    : QObject(parent), window(window), recording(recording), openAction(openAction)
+    : QObject(parent), window(window), recording(recording), openAction(openAction),
+      openWaits(new QShortcut(openAction->shortcut(), window, [this] { refusedWhileRunning(); }))
 {
+    // A disabled entry's key does nothing at all; this one says why Open waits.
+    openWaits->setEnabled(false);
 }
 
 void RecordFiles::setRunning(bool on)
 {
     running = on;
     openAction->setEnabled(!on);
+    openWaits->setEnabled(on);
 }
 
 bool RecordFiles::save()
@@ -35,6 +40,8 @@ bool RecordFiles::save()
 
 bool RecordFiles::saveAs()
 {
+    if (nothingToSave())
+        return false;
     const QString fileName = QFileDialog::getSaveFileName(window, tr("Save Records As"),
                                                           recentFolder() + QLatin1String("/") + csvFileName,
                                                           tr("Car Computer records (*.csv);;All files (*)"));
@@ -51,6 +58,8 @@ bool RecordFiles::saveAsFile(const QString& fileName)
 
 bool RecordFiles::write(const QString& fileName)
 {
+    if (nothingToSave())
+        return false;
     const QByteArray name = fileName.toLocal8Bit();
     if (const ZError err = writeCsv(recording.records(), ZString(name.constData()))) {
         if (err.getNumber() == csvCannotOpen)
@@ -62,6 +71,15 @@ bool RecordFiles::write(const QString& fileName)
     }
     recording.markSaved();
     note(QString::fromLatin1("Saved %1 records to %2").arg(recording.count()).arg(fileName), outcomeMs);
+    return true;
+}
+
+bool RecordFiles::nothingToSave()
+{
+    // An empty file in place of records saved before would lose them.
+    if (recording.count() != 0)
+        return false;
+    note(tr("Nothing to save: the window holds no records"), remarkMs);
     return true;
 }
 
@@ -79,7 +97,7 @@ void RecordFiles::open()
 
 bool RecordFiles::openFile(const QString& fileName)
 {
-    if (opening || refusedWhileRunning() || !mayDropRecords())
+    if (opening || refusedWhileRunning() || !mayDropRecords(tr("Open"), tr("opening another file")))
         return false;
     const QByteArray name = fileName.toLocal8Bit();
     RecordList records;
@@ -118,14 +136,13 @@ bool RecordFiles::refusedWhileRunning()
     return true;
 }
 
-bool RecordFiles::mayDropRecords()
+bool RecordFiles::mayDropRecords(const QString& title, const QString& doing)
 {
     if (!recording.hasUnsaved())
         return true;
     const QMessageBox::StandardButton answer = QMessageBox::question(
-        window, tr("Open"),
-        tr("The window holds %1 records that have not been saved. Save them before opening another file?")
-            .arg(recording.count()),
+        window, title,
+        tr("The window holds %1 records that have not been saved. Save them before %2?").arg(recording.count()).arg(doing),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     if (answer == QMessageBox::Save)
         return saveAs();

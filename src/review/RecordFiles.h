@@ -2,8 +2,8 @@
 // The window's records and the files they go to and come from: Save to
 // cardata.csv in the working folder, Save As to a file the user picks, and
 // Open, which puts a saved file's records in place of the window's. Records
-// that came since the last Save, Save As or Open are not dropped by Open
-// without a question; LiveData and FetchData start afresh without one.
+// that came since the last Save, Save As or Open are not dropped by Open or
+// Quit without a question; LiveData and FetchData start afresh without one.
 
 
 #include <QObject>
@@ -11,6 +11,7 @@
 
 class QAction;
 class QMainWindow;
+class QShortcut;
 class Recording;
 
 class RecordFiles : public QObject
@@ -23,6 +24,10 @@ public:
 
     // LiveData or a download runs: opening a file waits for its end.
     void setRunning(bool on);
+    // Asks, as the step `title` (Open, Quit), whether records that are not saved
+    // may go before `doing` ("quitting"): saved first (Save As), dropped, or
+    // kept. A Save As that is cancelled or fails keeps them.
+    bool mayDropRecords(const QString& title, const QString& doing);
 
 public slots:
     // The Save button: cardata.csv in the working folder.
@@ -39,15 +44,16 @@ public slots:
 
 private:
     bool write(const QString& fileName);
+    // Says so when the window holds no record: nothing is written.
+    bool nothingToSave();
     // Says so when a run goes on, which Open waits for.
     bool refusedWhileRunning();
-    // Asks whether records that are not saved may go: saved first, dropped, or kept.
-    bool mayDropRecords();
     void note(const QString& text, int timeoutMs);
 
     QMainWindow* window;
     Recording& recording;
     QAction* openAction;
+    QShortcut* openWaits;  // Open's key while the entry is off: says why
     bool running = false;
     bool opening = false;
 };

@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QStatusBar>
@@ -38,8 +39,12 @@ RecordReview::RecordReview(QMainWindow* window, QBoxLayout* column, const std::v
       readout(new CursorReadout(*historyView, recording)),
       recordFiles(new RecordFiles(window, recording, openAction, this)),
       recording(recording),
-      liveGraphHeight(graphs.front()->minimumHeight())
+      liveGraphHeight(graphs.front()->minimumHeight()),
+      pausedNote(new QLabel(tr("Paused: the graphs stand still while records keep arriving (P goes on)")))
 {
+    // Permanent, so that no passing note hides it while the pause lasts.
+    window->statusBar()->addPermanentWidget(pausedNote);
+    pausedNote->hide();
     column->insertWidget(1, historyView->scrollBar());
     column->insertWidget(2, readout);
     readout->hide();
@@ -70,6 +75,7 @@ void RecordReview::runningChanged(bool on)
     recordFiles->setRunning(on);
     pauseAction->setEnabled(on);
     pauseAction->setChecked(false);
+    pausedNote->hide();
     showHistory(!on);
     if (pauseEnds)
         historyView->showAll();
@@ -80,11 +86,11 @@ void RecordReview::togglePause()
     if (running) {
         const bool pausing = historyView->isLive();
         showHistory(pausing);
-        note(pausing ? tr("Paused: the graphs stand still while records keep arriving (P goes on)")
-                     : tr("Going on with the newest records"),
-             remarkMs);
+        if (!pausing)
+            note(tr("Going on with the newest records"), remarkMs);
     }
     pauseAction->setChecked(running && !historyView->isLive());
+    pausedNote->setVisible(pauseAction->isChecked());
 }
 
 void RecordReview::showAll()

@@ -17,6 +17,7 @@ class CursorReadout;
 class HistoryView;
 class QAction;
 class QBoxLayout;
+class QLabel;
 class QMainWindow;
 class QPixmap;
 class Recording;
@@ -62,5 +63,6 @@ private:
     RecordFiles* recordFiles;
     const Recording& recording;
     const int liveGraphHeight;  // each graph's least height while live
+    QLabel* pausedNote;  // in the status bar for as long as the pause lasts
     bool running = false;
 };

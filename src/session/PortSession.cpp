@@ -71,6 +71,15 @@ PortSession::Claim PortSession::claim(Use use, const char* command)
     return Claim(nullptr);
 }
 
+void PortSession::noteIfClosed(const char* command)
+{
+    if (port.isOpen())
+        return;
+    emit refused(QString::fromLatin1(isLost() ? "%1: the serial port is lost; TralixGui waits for it to come back"
+                                              : "%1: no serial port is open; choose one in the Port menu")
+                     .arg(QString::fromLatin1(command)));
+}
+
 bool PortSession::stopTransfer()
 {
     stopAsked = held == Use::Transfer;

@@ -53,6 +53,9 @@ public:
     // The port for `use`, or a refused claim while another use holds it. A
     // refused command or transfer is told with refused(); a poll tick is not.
     Claim claim(Use use, const char* command = nullptr);
+    // Tells with refused() that `command` finds no open port, which it runs
+    // on regardless; nothing while the port is open.
+    void noteIfClosed(const char* command);
     Use holder() const { return held; }
     // Asks the transfer that holds the port to end after the record on its
     // way; false when no transfer holds it. The transfer sees it in

@@ -148,7 +148,7 @@ TEST_F(MainWindow, AboutShowsTheProgramAndItsVersion)
     });
     menuEntry("&About")->trigger();
     EXPECT_EQ(title, "About");
-    EXPECT_EQ(text, "<h3>TralixGui</h3><br><p>Tralix program Version: 1.0.0</p>");
+    EXPECT_EQ(text, "<h3>TralixGui</h3><br><p>Tralix program Version: 1.0.0</p><p>MIT licence: see the file LICENSE</p>");
 }
 
 TEST_F(MainWindow, SaveWritesEveryRecordToCardataCsv)
@@ -226,14 +226,20 @@ TEST_F(MissingDevice, TheWindowStillWorksAndSaysSoOnce)
         statusSaysSo |= label->text().contains("Unable to open serial port: /nonexistent/ttyUSB9");
     EXPECT_TRUE(statusSaysSo);
 
+    const auto says = [this](const char* text) { return gui->statusBar()->currentMessage().contains(text); };
     button("LiveData")->click();
+    EXPECT_TRUE(says("LiveData: no serial port is open; choose one in the Port menu"));
     EXPECT_FALSE(button("LiveData")->isEnabled());
     EXPECT_TRUE(button("Stop")->isEnabled());
     button("SetTime")->click();
     button("FetchData")->click();
+    EXPECT_TRUE(says("FetchData: no serial port is open; choose one in the Port menu"));
     EXPECT_EQ(directoryDialog()->rows()->count(), 1);
     EXPECT_EQ(directoryDialog()->rows()->item(0)->text(), "All Data");
     EXPECT_EQ(err(), "Error: The Car Computer did not acknowledge the clock setting\n");
+    directoryDialog()->rows()->item(0)->setSelected(true);
+    directoryDialog()->download();
+    EXPECT_TRUE(says("Download failed: the Car Computer did not answer"));
 }
 
 TEST_F(MainWindow, CtrlRPressedOnTheWindowSendsExactlyR)

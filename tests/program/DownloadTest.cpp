@@ -51,6 +51,13 @@ TEST_F(Download, TheDialogListsTheDirectoryAndTheChosenBlocksComeIntoTheList)
     EXPECT_EQ(int(gui->contents().records.size()), 200);
     EXPECT_FALSE(gui->portSession().polling());
     EXPECT_TRUE(gui->statusBar()->currentMessage().contains("200 records"));
+    // Cancel in the dialog leaves the window as it was, polled again.
+    openDialog();
+    QTest::mousePress(dialogButton(directoryDialog(), "Cancel"), Qt::LeftButton);
+    EXPECT_EQ(int(gui->contents().records.size()), 200);
+    EXPECT_TRUE(gui->portSession().polling());
+    button("Save")->click();
+    EXPECT_TRUE(gui->statusBar()->currentMessage().contains("Saved 200 records"));
 
     openDialog();
     downloadRows({});
@@ -62,18 +69,25 @@ TEST_F(Download, TheDialogListsTheDirectoryAndTheChosenBlocksComeIntoTheList)
 TEST_F(Download, ButtonsPressedDuringADownloadNeverPutBytesBetweenItsOwn)
 {
     openDialog();
-    // Half-way through the block the user presses everything that talks to the Car Computer.
+    // Half-way through the block the user presses everything that talks to the
+    // Car Computer, and picks another port; the refusal stays readable.
     QTimer presser;
+    QString readLater;
     QObject::connect(&presser, &QTimer::timeout, [&] {
         if (int(gui->contents().records.size()) < 40)
             return;
-        presser.stop();
+        if (int(gui->contents().records.size()) >= 60)
+            return presser.stop(), void(readLater = gui->statusBar()->currentMessage());
+        if (!readLater.isNull())
+            return;
+        readLater = "";
         gui->liveData();
         gui->reset();
         gui->resetFull();
         gui->setTime();
         gui->fetchData();
         gui->doData();
+        gui->portSession().switchTo(ZString("/nonexistent/ttyUSB9"));
     });
     presser.start(1);
 
@@ -83,6 +97,7 @@ TEST_F(Download, ButtonsPressedDuringADownloadNeverPutBytesBetweenItsOwn)
     EXPECT_EQ(sim->received(), dataTransfer(0, 100));
     EXPECT_EQ(int(gui->contents().records.size()), 100);
     EXPECT_FALSE(gui->contents().liveMode);
+    EXPECT_TRUE(readLater.startsWith("Switch: not now")) << readLater.toStdString();
 }
 
 TEST_F(Download, StopDuringADownloadEndsItCleanly)

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -24,6 +25,7 @@
 #include <QTimer>
 
 #include <optional>
+#include <functional>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -71,6 +73,64 @@ std::string bytesOf(const RecordList& records)
     return all;
 }
 
+// Answers the modal windows the next step opens, in order, each with a
+// function that says whether the window was the one expected; any other is
+// closed at once, so that no step waits for a user.
+class Answers
+{
+public:
+    using Answer = std::function<bool(QWidget*)>;
+    explicit Answers(std::vector<Answer> answers) : answers(std::move(answers))
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                if (given == this->answers.size() || !this->answers[given++](modal))
+                    unexpected = true, static_cast<QDialog*>(modal)->reject();
+        });
+        timer.start(10);
+    }
+    bool allGiven() const { return given == answers.size() && !unexpected; }
+
+private:
+    std::vector<Answer> answers;
+    std::size_t given = 0;
+    bool unexpected = false;
+    QTimer timer;
+};
+
+Answers::Answer click(QMessageBox::StandardButton button)
+{
+    return [button](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        return box && (box->button(button)->click(), true);
+    };
+}
+
+// The file dialog's answer: `path`, or Cancel when empty.
+Answers::Answer pick(const QString& path)
+{
+    return [path](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (dialog && path.isEmpty())
+            dialog->reject();
+        else if (dialog)  // the name typed in whole, as a user does
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(path), static_cast<QDialog*>(dialog)->accept();
+        return dialog != nullptr;
+    };
+}
+
+// Runs `step` in the program's event loop: true when it ended the program.
+bool quits(const std::function<void()>& step)
+{
+    QTimer runsOn;
+    QObject::connect(&runsOn, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+    QTimer::singleShot(0, [&] {
+        step();
+        runsOn.start(100);
+    });
+    return QApplication::exec() == 0;
+}
+
 } // namespace
 
 class Review : public MainWindow
@@ -79,6 +139,13 @@ protected:
     RecordReview& review() const { return *gui->findChild<RecordReview*>(); }
     RecordFiles& files() const { return review().files(); }
     QString status() const { return gui->statusBar()->currentMessage(); }
+    bool pauseShown() const
+    {
+        for (QLabel* label : gui->statusBar()->findChildren<QLabel*>())
+            if (label->isVisible() && label->text().startsWith("Paused"))
+                return true;
+        return false;
+    }
 
     void SetUp() override
     {
@@ -270,9 +337,16 @@ TEST_F(Review, PauseKeepsRecordsArrivingAndOpeningWaitsForStop)
     EXPECT_EQ(unexpected.join("; ").toStdString(), "") << "Open asked during LiveData";
     EXPECT_TRUE(status().contains("not while LiveData")) << status().toStdString();
 
+    gui->statusBar()->clearMessage();
+    QTest::keyClick(gui.get(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_TRUE(status().contains("not while LiveData")) << "Ctrl+O says why it waits";
+
     QTest::keyClick(gui.get(), Qt::Key_P);
     EXPECT_TRUE(pause->isChecked());
     EXPECT_TRUE(graph(Speed)->showsHistory());
+    gui->statusBar()->showMessage("a passing note", 1);
+    waitUntil([] { return false; }, 50);
+    EXPECT_TRUE(pauseShown()) << "the pause shows for as long as it lasts";
     liveRecords({{2008, 12, 31, 23, 59, 50}, {2009, 1, 1, 0, 0, 0}, {2009, 1, 1, 0, 0, 10}});
     EXPECT_EQ(logView()->document()->blockCount(), 5);
     EXPECT_EQ(review().history().count(), 5);
@@ -295,6 +369,7 @@ TEST_F(Review, PauseKeepsRecordsArrivingAndOpeningWaitsForStop)
     delete typing;
 
     QTest::keyClick(gui.get(), Qt::Key_P);
+    EXPECT_FALSE(pauseShown());
     EXPECT_FALSE(pause->isChecked());
     EXPECT_FALSE(graph(Speed)->showsHistory());
     button("Stop")->click();
@@ -424,4 +499,81 @@ TEST_F(Review, TheReadOutFitsANarrowWindow)
         EXPECT_LE(readout->fontMetrics().horizontalAdvance(line), readout->contentsRect().width()) << line.toStdString();
     for (const char* shown : {"Throttle 87.30", "Temperature 22.50", "Time 10.00", "+0:00:10", "Temperature +0.00"})
         EXPECT_TRUE(lines.join(' ').contains(shown)) << shown;
+}
+
+// Quit, Ctrl+Q and the close button ask for records not saved, as Open does;
+// whatever keeps the records keeps the program running, and Open keeps them too.
+TEST_F(Review, QuitAsksForRecordsNotSavedAndEndsOnlyOnceTheyAreSavedOrDropped)
+{
+    modalWatch.stop();  // each step arms its own answers
+    const auto shown = [this] {
+        gui->show();
+        gui->activateWindow();
+        return QTest::qWaitForWindowActive(gui.get());
+    };
+    ASSERT_TRUE(shown());
+    const std::function<void()> ways[] = {[&] {
+                                              // A closed question leaves the window not active.
+                                              ASSERT_TRUE(shown());
+                                              QTest::keyClick(gui.get(), Qt::Key_Q, Qt::ControlModifier);
+                                          },
+                                          [&] { gui->close(); }, [&] { menuEntry("&Quit")->trigger(); }};
+    {
+        Answers none({});
+        EXPECT_TRUE(quits(ways[0]) && none.allGiven()) << "nothing to lose, nothing asked";
+    }
+    ASSERT_TRUE(shown());
+    sim->setAnswering(false);
+    gui->liveData();
+    liveRecords({{2008, 12, 31, 23, 59, 30}});
+    button("Stop")->click();
+    writeText("good.csv", "0 2008-12-31 23:59:30 12.30 150.00 45.67 12.34 1.50 10.00 20.50 87 22.50\n");
+    const std::string before = held();
+
+    const std::vector<Answers::Answer> keeping[] = {
+        {click(QMessageBox::Cancel)}, {click(QMessageBox::Save), pick("")},
+        {click(QMessageBox::Save), pick("/nonexistent/kept.csv")}};
+    for (const std::vector<Answers::Answer>& answers : keeping) {
+        for (const std::function<void()>& way : ways) {
+            Answers given(answers);
+            EXPECT_FALSE(quits(way));
+            EXPECT_TRUE(given.allGiven() && gui->isVisible());
+        }
+        Answers given(answers);
+        EXPECT_FALSE(files().openFile("good.csv"));
+        EXPECT_TRUE(given.allGiven() && held() == before);
+    }
+    err();
+
+    {
+        Answers dropped({click(QMessageBox::Discard)});
+        EXPECT_TRUE(quits(ways[1]) && dropped.allGiven());
+    }
+    ASSERT_TRUE(shown());
+    {
+        Answers saved({click(QMessageBox::Save), pick(workFolder.filePath("saved.csv"))});
+        EXPECT_TRUE(quits(ways[2]) && saved.allGiven());
+    }
+    EXPECT_TRUE(fileBytes(workFolder.filePath("saved.csv")).startsWith("0 2008-12-31 23:59:30"));
+    // Saved: neither Quit nor Open asks again.
+    Answers none({});
+    EXPECT_TRUE(quits(ways[0]));
+    EXPECT_TRUE(files().openFile("good.csv"));
+    EXPECT_TRUE(none.allGiven());
+}
+
+// Save and Save As with no record write nothing and keep the file there.
+TEST_F(Review, SaveWithNoRecordKeepsTheFileThere)
+{
+    writeText("cardata.csv", "kept\n");
+    Answers none({});
+    const std::function<bool()> saves[] = {[&] { return files().save(); }, [&] { return files().saveAs(); },
+                                           [&] { return files().saveAsFile("cardata.csv"); }};
+    for (const std::function<bool()>& save : saves) {
+        gui->statusBar()->clearMessage();
+        EXPECT_FALSE(save());
+        EXPECT_EQ(fileBytes("cardata.csv"), "kept\n");
+        EXPECT_TRUE(status().startsWith("Nothing to save")) << status().toStdString();
+    }
+    EXPECT_TRUE(none.allGiven()) << "no file dialog";
 }
