@@ -7,7 +7,6 @@
 #include "ProgressNote.h"
 #include "StatusNotes.h"
 #include "WDataDirectory.h"
-#include "WManual.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -105,11 +104,9 @@ void Gui::createMainWidget()
         recording.clear();
         enableButtons(false, false, true);
     });
-    connect(&download, &Download::progress, this, [this](int block, int blocks, int record, int records) {
-        progress->show(QString::fromLatin1("Download: block %1 of %2, record %3 of %4").arg(block).arg(blocks).arg(record).arg(records));
-    });
+    connect(&download, &Download::progress, progress, &ProgressNote::showDownload);
     connect(&session, SIGNAL(pollTick()), this, SLOT(doData()));
-    connect(&journal, &RunJournal::failed, this, [this](const QString& text) { note(text, outcomeMs); });
+    connect(&journal, &RunJournal::failed, this, [this](const QString& text) { statusBar()->showMessage(text, outcomeMs); });
     session.open();
     update();
 }
@@ -119,22 +116,12 @@ void Gui::createToolBar()
     // The program's window has no tool bar.
 }
 
-void Gui::note(const QString& text, int timeoutMs)
-{
-    statusBar()->showMessage(text, timeoutMs);
-}
-
 void Gui::enableButtons(bool live, bool fetch, bool stop)
 {
     liveButton->setEnabled(live);
     fetchButton->setEnabled(fetch);
     stopButton->setEnabled(stop);
     review->runningChanged(stop);  // Stop is on exactly while a run goes on
-}
-
-void Gui::manual()
-{
-    WManual::showFor(this);
 }
 
 void Gui::about()
@@ -149,7 +136,7 @@ void Gui::stop()
     std::printf("Stop\n");
     // The record a download already asked for still arrives and is kept; no more are asked for.
     if (session.stopTransfer()) {
-        note("Stopping the download");
+        statusBar()->showMessage("Stopping the download");
         return;
     }
     enableButtons(true, true, false);
@@ -168,9 +155,9 @@ void Gui::setTime()
     localtime_r(&now, &local);
     if (carlink::setClock(setting.port(), local) != 0) {
         std::fprintf(stderr, "Error: The Car Computer did not acknowledge the clock setting\n");
-        note("SetTime failed: no answer from the Car Computer", outcomeMs);
+        statusBar()->showMessage("SetTime failed: no answer from the Car Computer", outcomeMs);
     } else {
-        note("Car Computer clock set", remarkMs);
+        statusBar()->showMessage("Car Computer clock set", remarkMs);
     }
 }
 

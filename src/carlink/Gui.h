@@ -13,6 +13,7 @@
 #include "Recording.h"
 #include "RunJournal.h"
 #include "SummaryPanel.h"
+#include "WManual.h"
 
 #include <vector>
 
@@ -35,14 +36,12 @@ public:
         const std::vector<float> (&values)[channelCount];
         int sampleIndex, liveMode;
     };
-    Contents contents() const
-    {
-        return {recording.records(), recording.live().all(), recording.live().sampleIndex(), poll.liveMode()};
-    }
+    Contents contents() const { return {recording.records(), recording.live().all(), recording.live().sampleIndex(),
+                                        poll.liveMode()}; }
     PortSession& portSession() { return session; }
 
 public slots:
-    void manual();
+    void manual() { WManual::showFor(this); }
     void about();
     void getInfo() { download.getInfo(); }
     void getDirectory(ZList<ZString>& directory) override { download.getDirectory(directory); }
@@ -72,7 +71,6 @@ protected:
     void createToolBar() override;
 
 private:
-    void note(const QString& text, int timeoutMs = 0);
     void enableButtons(bool live, bool fetch, bool stop);
 
     QPushButton* liveButton = nullptr;

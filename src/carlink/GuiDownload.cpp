@@ -6,6 +6,7 @@
 #include "WDataDirectory.h"
 
 #include <QPushButton>
+#include <QStatusBar>
 
 #include <cstdio>
 
@@ -30,7 +31,7 @@ void Gui::fetchDataDir(ZList<int> entries)
     // The buttons are as they were, or, after Stop, as Stop leaves them.
     const bool stopped = ended == Download::Ended::Stopped;
     enableButtons(stopped || wasEnabled[0], stopped || wasEnabled[1], !stopped && wasEnabled[2]);
-    note(Download::outcome(ended, recording.count()), outcomeMs);
+    statusBar()->showMessage(Download::outcome(ended, recording.count()), outcomeMs);
 }
 
 void Gui::fetchDataOld()

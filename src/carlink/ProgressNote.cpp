@@ -10,6 +10,11 @@ ProgressNote::ProgressNote(QStatusBar* statusBar) : QObject(statusBar), bar(stat
     });
 }
 
+void ProgressNote::showDownload(int block, int blocks, int record, int records)
+{
+    show(QString::fromLatin1("Download: block %1 of %2, record %3 of %4").arg(block).arg(blocks).arg(record).arg(records));
+}
+
 void ProgressNote::show(const QString& text)
 {
     const QString current = bar->currentMessage();

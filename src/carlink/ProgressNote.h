@@ -21,6 +21,8 @@ public:
 
     // Shown unless another note came less than holdMs ago and still shows.
     void show(const QString& text);
+    // The download's: record `record` of `records` of block `block` of `blocks`.
+    void showDownload(int block, int blocks, int record, int records);
 
 private:
     QStatusBar* bar;
