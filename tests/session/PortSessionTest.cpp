@@ -6,11 +6,10 @@
 #include "CarSimulator.h"
 #include "PortSession.h"
 #include "PseudoTerminal.h"
+#include "RecordStepSupport.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -24,21 +23,7 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Use = PortSession::Use;
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
 
 class Session : public ::testing::Test
 {
