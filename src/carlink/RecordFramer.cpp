@@ -90,11 +90,19 @@ RecordFramer::Step RecordFramer::next(Data& record, int& droppedBytes, std::uint
     // behind the candidate, then a valid calendar, may open a record with a broken magic.
     const int outerWeight = weight(0);
     constexpr std::size_t calendarEnd = 8;
+    // Both readings valid and followed, as when a record cut short is followed
+    // by one whose second is 41 ("AAA"): the reading whose follower has a valid
+    // calendar wins, as a follower shifted by the cut rarely has one.
+    auto followerDecides = [&](std::size_t at) {
+        return at >= calendarEnd && weight(at) == 2 && outerWeight == 2;
+    };
     auto score = [&](std::size_t at) {
         const int w = weight(at);
-        const bool breaksTie = w == 1 && outerWeight == 1 && plausible(0) && plausible(at) &&
-                               at >= calendarEnd && at + calendarEnd <= size &&
-                               !(buffer[recordSize] == magicByte && plausible(recordSize));
+        const bool breaksTie = (w == 1 && outerWeight == 1 && plausible(0) && plausible(at) &&
+                                at >= calendarEnd && at + calendarEnd <= size &&
+                                !(buffer[recordSize] == magicByte && plausible(recordSize))) ||
+                               (followerDecides(at) && at + recordSize + calendarEnd <= size &&
+                                plausible(at + recordSize) && !plausible(recordSize));
         return 2 * w + int(breaksTie);
     };
     // The best inner reading, if any; the earliest wins a tie.
@@ -103,6 +111,8 @@ RecordFramer::Step RecordFramer::next(Data& record, int& droppedBytes, std::uint
     for (int at = findMagic(1, recordSize); at >= 0; at = findMagic(std::size_t(at) + 1, recordSize)) {
         if (size < std::size_t(at) + recordSize + 2 && !atRest)
             return Step::NeedMore;  // wait until what follows each reading can be seen
+        if (followerDecides(std::size_t(at)) && size < std::size_t(at) + recordSize + calendarEnd && !atRest)
+            return Step::NeedMore;  // and, on a tie, the followers' calendars
         if (score(std::size_t(at)) > bestScore) {
             best = std::size_t(at);
             bestScore = score(best);

@@ -59,6 +59,13 @@ Bytes cut(const Bytes& bytes, std::size_t length)
     return Bytes(bytes.begin(), bytes.begin() + std::ptrdiff_t(length));
 }
 
+// A voltage whose low byte reads as no calendar byte, as most real ones do.
+Bytes measured(Bytes bytes)
+{
+    bytes[8] = 0xd2;
+    return bytes;
+}
+
 Bytes endingInMagic(Bytes bytes)
 {
     bytes[32] = bytes[33] = 0x41;
@@ -82,6 +89,8 @@ TEST(RecordFramer, OneBrokenRecordCostsThatRecordOnly)
         {"only two bytes of a record", join({record(1), cut(record(2), 2), record(3)}), "R1 B2:4141 R3 "},
         {"a record cut one byte short", join({record(1), cut(record(2), 33), record(3), record(4)}),
          "R1 B33:4141 R3 R4 "},
+        {"cut one short, then one at second 41 (\"AAA\")", join({record(1), cut(record(2), 33), measured(record(41)), record(4)}),
+         "R1 B33:4141 R41 R4 "},
         {"cut two short", join({record(1), cut(record(2), 32), record(3), record(4)}), "R1 B32:4141 R3 R4 "},
         {"cut three short", join({record(1), cut(record(2), 31), record(3), record(4)}), "R1 B31:4141 R3 R4 "},
         {"cut two short, then a whole one and garbage", join({record(1), cut(record(2), 32), record(3), garbage, record(4)}),
