@@ -1,6 +1,7 @@
 #include "RecentFolder.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -23,4 +24,13 @@ void rememberFolderOf(const QString& fileName)
 {
     QSettings settings(QString::fromLatin1(company), QString::fromLatin1(program));
     settings.setValue(QLatin1String(folderKey), QFileInfo(fileName).absolutePath());
+}
+
+QString askSaveFileName(QWidget* parent, const QString& caption, const QString& defaultName, const QString& filter)
+{
+    const QString fileName =
+        QFileDialog::getSaveFileName(parent, caption, recentFolder() + QLatin1Char('/') + defaultName, filter);
+    if (!fileName.isEmpty())
+        rememberFolderOf(fileName);
+    return fileName;
 }

@@ -42,13 +42,9 @@ bool RecordFiles::saveAs()
 {
     if (nothingToSave())
         return false;
-    const QString fileName = QFileDialog::getSaveFileName(window, tr("Save Records As"),
-                                                          recentFolder() + QLatin1String("/") + csvFileName,
-                                                          tr("Car Computer records (*.csv);;All files (*)"));
-    if (fileName.isEmpty())
-        return false;
-    rememberFolderOf(fileName);
-    return saveAsFile(fileName);
+    const QString fileName = askSaveFileName(window, tr("Save Records As"), QString::fromLatin1(csvFileName),
+                                             tr("Car Computer records (*.csv);;All files (*)"));
+    return !fileName.isEmpty() && saveAsFile(fileName);
 }
 
 bool RecordFiles::saveAsFile(const QString& fileName)

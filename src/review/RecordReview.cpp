@@ -127,13 +127,10 @@ QPixmap RecordReview::graphPicture() const
 
 void RecordReview::exportPicture()
 {
-    const QString fileName = QFileDialog::getSaveFileName(window, tr("Export Picture"),
-                                                          recentFolder() + QLatin1String("/tralixgui.png"),
-                                                          tr("PNG pictures (*.png)"));
-    if (fileName.isEmpty())
-        return;
-    rememberFolderOf(fileName);
-    exportPictureTo(fileName);
+    const QString fileName =
+        askSaveFileName(window, tr("Export Picture"), QStringLiteral("tralixgui.png"), tr("PNG pictures (*.png)"));
+    if (!fileName.isEmpty())
+        exportPictureTo(fileName);
 }
 
 bool RecordReview::exportPictureTo(const QString& fileName)

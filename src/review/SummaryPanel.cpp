@@ -163,13 +163,10 @@ void SummaryPanel::copy()
 
 void SummaryPanel::exportSummary()
 {
-    const QString fileName = QFileDialog::getSaveFileName(parentWidget(), tr("Export Summary"),
-                                                          recentFolder() + QLatin1String("/summary.csv"),
-                                                          tr("CSV files (*.csv)"));
-    if (fileName.isEmpty())
-        return;
-    rememberFolderOf(fileName);
-    exportTo(fileName);
+    const QString fileName =
+        askSaveFileName(parentWidget(), tr("Export Summary"), QStringLiteral("summary.csv"), tr("CSV files (*.csv)"));
+    if (!fileName.isEmpty())
+        exportTo(fileName);
 }
 
 bool SummaryPanel::exportTo(const QString& fileName)
