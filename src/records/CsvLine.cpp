@@ -1,5 +1,7 @@
 #include "CsvLine.h"
 
+#include <utility>
+
 namespace {
 
 class LineWriter
@@ -47,6 +49,15 @@ public:
     char* at;
 };
 
+// Each channel expanded with its own constants: the divisions by its step
+// and decimals become multiplications.
+template <int... channel>
+void writeValues(LineWriter& line, const Data& record, std::integer_sequence<int, channel...>)
+{
+    ((line.put(' '), line.fixed(rawValue(record, channel) * csvStep(channels[channel]), channels[channel].csvDecimals)),
+     ...);
+}
+
 } // namespace
 
 int csvLineText(const Data& record, long secondsSinceFirst, char (&out)[csvLineTextSize])
@@ -65,10 +76,7 @@ int csvLineText(const Data& record, long secondsSinceFirst, char (&out)[csvLineT
     line.whole(unsigned(record.min()), 2);
     line.put(':');
     line.whole(unsigned(record.sec()), 2);
-    for (int channel = 0; channel < Time; ++channel) {
-        line.put(' ');
-        line.fixed(rawValue(record, channel) * csvStep(channels[channel]), channels[channel].csvDecimals);
-    }
+    writeValues(line, record, std::make_integer_sequence<int, Time>());
     line.put('\n');
     return int(line.at - out);
 }
