@@ -32,31 +32,9 @@ constexpr int refreshMs = 250;
 
 SummaryPanel::SummaryPanel(QMainWindow* window, const Recording& recording, HistoryView& history,
                            QAction* toggleAction)
-    : QDockWidget(tr("Summary"), window),
-      recording(recording),
-      history(history),
-      analysis(new DriveAnalysis(recording, this)),
-      rangeChoice(new QComboBox),
-      rangeLabel(new QLabel),
-      figures(new QTableWidget(0, 3))
+    : QDockWidget(tr("Summary"), window), recording(recording), history(history), analysis(new DriveAnalysis(recording, this))
 {
     setObjectName("summary");
-    QWidget* box = new QWidget(this);
-    QVBoxLayout* column = new QVBoxLayout(box);
-    column->setContentsMargins(2, 2, 2, 2);
-    rangeChoice->addItems({tr("The whole recording"), tr("The stretch shown"), tr("Between the cursors")});
-    rangeLabel->setWordWrap(true);
-    figures->setHorizontalHeaderLabels({tr("Figure"), tr("Value"), tr("Unit")});
-    figures->verticalHeader()->hide();
-    figures->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    figures->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    // The panel takes the focus on a click, so that Ctrl+C is its own.
-    figures->setFocusPolicy(Qt::NoFocus);
-    box->setFocusPolicy(Qt::ClickFocus);
-    column->addWidget(rangeChoice);
-    column->addWidget(rangeLabel);
-    column->addWidget(figures);
-    setWidget(box);
     window->addDockWidget(Qt::RightDockWidgetArea, this);
     hide();
 
@@ -74,8 +52,6 @@ SummaryPanel::SummaryPanel(QMainWindow* window, const Recording& recording, Hist
     throttle.setSingleShot(true);
     throttle.setInterval(refreshMs);
     connect(&throttle, &QTimer::timeout, this, &SummaryPanel::refresh);
-    connect(rangeChoice, &QComboBox::currentIndexChanged, this, &SummaryPanel::refresh);
-    connect(figures, &QTableWidget::cellClicked, this, &SummaryPanel::clicked);
     connect(&recording, &Recording::appended, this, &SummaryPanel::later);
     connect(&recording, &Recording::replaced, this, &SummaryPanel::later);
     connect(&recording, &Recording::cleared, this, &SummaryPanel::later);
@@ -88,13 +64,51 @@ SummaryPanel::SummaryPanel(QMainWindow* window, const Recording& recording, Hist
     });
 }
 
+// The table and its fonts are made when first needed: a window that never
+// shows the summary does not carry them through a long live run.
+void SummaryPanel::build() const
+{
+    if (figures)
+        return;
+    SummaryPanel* self = const_cast<SummaryPanel*>(this);
+    QWidget* box = new QWidget(self);
+    QVBoxLayout* column = new QVBoxLayout(box);
+    column->setContentsMargins(2, 2, 2, 2);
+    rangeChoice = new QComboBox(box);
+    rangeChoice->addItems({tr("The whole recording"), tr("The stretch shown"), tr("Between the cursors")});
+    rangeLabel = new QLabel(box);
+    rangeLabel->setWordWrap(true);
+    figures = new QTableWidget(0, 3, box);
+    figures->setHorizontalHeaderLabels({tr("Figure"), tr("Value"), tr("Unit")});
+    figures->verticalHeader()->hide();
+    figures->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    figures->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // The panel takes the focus on a click, so that Ctrl+C is its own.
+    figures->setFocusPolicy(Qt::NoFocus);
+    box->setFocusPolicy(Qt::ClickFocus);
+    column->addWidget(rangeChoice);
+    column->addWidget(rangeLabel);
+    column->addWidget(figures);
+    self->setWidget(box);
+    connect(rangeChoice, &QComboBox::currentIndexChanged, self, &SummaryPanel::refresh);
+    connect(figures, &QTableWidget::cellClicked, self, &SummaryPanel::clicked);
+}
+
+QTableWidget* SummaryPanel::table() const
+{
+    build();
+    return figures;
+}
+
 void SummaryPanel::toggle()
 {
+    build();
     setVisible(!isVisible());
 }
 
 void SummaryPanel::setRange(Range range)
 {
+    build();
     rangeChoice->setCurrentIndex(range);
 }
 
@@ -106,6 +120,7 @@ void SummaryPanel::later()
 
 void SummaryPanel::refresh()
 {
+    build();
     const qint64 count = recording.count();
     qint64 first = 0, last = count;
     QString which = tr("the whole recording");
@@ -158,7 +173,7 @@ void SummaryPanel::clicked(int row)
 
 void SummaryPanel::copy()
 {
-    QApplication::clipboard()->setText(summaryText(current, rangeLabel->text()));
+    QApplication::clipboard()->setText(summaryText(current, rangeText()));
 }
 
 void SummaryPanel::exportSummary()
@@ -190,5 +205,6 @@ bool SummaryPanel::exportTo(const QString& fileName)
 
 QString SummaryPanel::rangeText() const
 {
+    build();
     return rangeLabel->text();
 }

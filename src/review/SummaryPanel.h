@@ -33,7 +33,7 @@ public:
     const DriveSummary& summary() const { return current; }
     // Which records the figures are of, as the panel says it.
     QString rangeText() const;
-    QTableWidget* table() const { return figures; }
+    QTableWidget* table() const;
 
 public slots:
     void toggle();
@@ -46,15 +46,16 @@ public slots:
     bool exportTo(const QString& fileName);
 
 private:
+    void build() const;
     void later();
     void clicked(int row);
 
     const Recording& recording;
     HistoryView& history;
     DriveAnalysis* analysis;
-    QComboBox* rangeChoice;
-    QLabel* rangeLabel;
-    QTableWidget* figures;
+    mutable QComboBox* rangeChoice = nullptr;
+    mutable QLabel* rangeLabel = nullptr;
+    mutable QTableWidget* figures = nullptr;
     QTimer throttle;
     qint64 lastCursor = -1;  // the pointer's cursor, remembered once it left the graphs
     DriveSummary current;
