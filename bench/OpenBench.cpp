@@ -11,6 +11,9 @@
 #include "Gui.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <chrono>
 #include <cstdio>
@@ -83,11 +86,24 @@ int openOnce(int argc, char** argv, const std::string& file, int count)
     QApplication::processEvents();
     const long rssBefore = statusKilobytes("VmRSS");
 
+    // A timer stands for the user's clicks: the longest wait between two
+    // turns of the window's events is how long a click could go unanswered.
+    Clock::time_point lastTurn = Clock::now();
+    double longestWait = 0;
+    QTimer turns;
+    QObject::connect(&turns, &QTimer::timeout, [&] {
+        longestWait = std::max(longestWait, secondsSince(lastTurn));
+        lastTurn = Clock::now();
+    });
+    turns.start(0);
+
     const Clock::time_point start = Clock::now();
     const double cpuStart = cpuSeconds();
     if (!gui.findChild<RecordFiles*>()->openFile(QString::fromStdString(file)))
         return 1;
     const double opened = secondsSince(start);
+    longestWait = std::max(longestWait, secondsSince(lastTurn));
+    turns.stop();
     QApplication::processEvents();  // the first painting of the whole history
     const double shown = secondsSince(start);
     const double cpu = cpuSeconds() - cpuStart;
@@ -95,8 +111,10 @@ int openOnce(int argc, char** argv, const std::string& file, int count)
 
     std::fprintf(stderr,
                  "%8d records: open %.3f s, painted after %.3f s, CPU %.3f s: %.3f s per 200,000\n"
+                 "          longest wait for the window's events %.0f ms\n"
                  "          memory: %.1f MB resident before, VmHWM %.1f MB after\n",
-                 int(gui.contents().records.size()), opened, shown, cpu, shown * 200000 / count, rssBefore / 1024.0,
+                 int(gui.contents().records.size()), opened, shown, cpu, shown * 200000 / count, longestWait * 1000,
+                 rssBefore / 1024.0,
                  peak / 1024.0);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "Recording.h"
 
 #include "CsvExport.h"
+#include "HistoryFill.h"
 
 #include <algorithm>
 
@@ -8,19 +9,19 @@ Recording::Recording(int sampleCount) : channelHistories(channelCount), windows(
 {
 }
 
-void Recording::sampleRecord(const Data& record, float seconds, bool toWindows)
+void Recording::sampleRecord(const Data& record, float seconds)
 {
-    float exact[channelCount];
+    appendSamples(channelHistories, record, seconds);
+    showLive(record, seconds);
+}
+
+void Recording::showLive(const Data& record, float seconds)
+{
     float shown[channelCount];
-    for (int channel = 0; channel < Time; ++channel) {
-        exact[channel] = float(channelValue(record, channel));
+    for (int channel = 0; channel < Time; ++channel)
         shown[channel] = liveValue(record, channel);
-    }
-    exact[Time] = shown[Time] = seconds;
-    for (int channel = 0; channel < channelCount; ++channel)
-        channelHistories[std::size_t(channel)].append(exact[channel]);
-    if (toWindows)
-        windows.add(shown);
+    shown[Time] = seconds;
+    windows.add(shown);
 }
 
 void Recording::add(const Data& record, std::time_t stamp)
@@ -36,7 +37,7 @@ void Recording::add(const std::vector<Arrival>& batch)
         if (origin == 0)
             origin = arrival.stamp;
         held.push_back(arrival.record);
-        sampleRecord(arrival.record, float(arrival.stamp - origin), true);
+        sampleRecord(arrival.record, float(arrival.stamp - origin));
     }
     unsaved = true;
     emit appended(int(batch.size()));
@@ -44,22 +45,22 @@ void Recording::add(const std::vector<Arrival>& batch)
 
 void Recording::replace(RecordList&& opened)
 {
+    HistoryFill fill(opened);
+    fill.step(opened.size());
+    replace(std::move(opened), std::move(fill));
+}
+
+void Recording::replace(RecordList&& opened, HistoryFill&& fill)
+{
+    Q_ASSERT(&fill.records == &opened && fill.done());
     held = std::move(opened);
-    for (SampleHistory& history : channelHistories)
-        history.clear();
+    for (int channel = 0; channel < channelCount; ++channel)
+        channelHistories[std::size_t(channel)].replaceWith(std::move(fill.histories[std::size_t(channel)]));
+    // Only the newest records fit the live windows, with the Time the fill gave them.
     windows.restart();
-    // Only the newest records fit the live windows. Time counts the seconds
-    // of the file's first column, which cardata.csv counts from its first
-    // record whose clock is not 0.
     const std::size_t firstLive = held.size() - std::min(held.size(), std::size_t(windows.sampleCount()));
-    ExportClock clock;
-    std::time_t first = 0;
-    for (std::size_t index = 0; index < held.size(); ++index) {
-        const std::time_t seconds = clock.seconds(held[index]);
-        if (first == 0)
-            first = seconds;
-        sampleRecord(held[index], float(seconds - first), index >= firstLive);
-    }
+    for (std::size_t index = firstLive; index < held.size(); ++index)
+        showLive(held[index], channelHistories[Time].at(qint64(index)));
     unsaved = false;
     emit replaced();
 }

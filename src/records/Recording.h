@@ -9,6 +9,7 @@
 // no later run resets; an opened file's Time counts its own first column.
 
 #include "Channels.h"
+#include "HistoryFill.h"
 #include "LiveWindows.h"
 #include "RecordList.h"
 #include "SampleHistory.h"
@@ -36,6 +37,8 @@ public:
     void add(const std::vector<Arrival>& batch);
     // The records of a file in place of everything held; nothing is unsaved.
     void replace(RecordList&& opened);
+    // The same with their histories made beforehand, a slice at a time.
+    void replace(RecordList&& opened, HistoryFill&& fill);
     // A new run: no records, empty histories, zeroed windows, nothing unsaved.
     void clear();
     // Zeroed live windows, the records and histories kept (the older transfer start).
@@ -63,8 +66,9 @@ signals:
     void windowsRestarted();
 
 private:
-    // The record's samples into the histories and, `toWindows`, the live windows.
-    void sampleRecord(const Data& record, float seconds, bool toWindows);
+    // The record's samples into the histories and the live windows.
+    void sampleRecord(const Data& record, float seconds);
+    void showLive(const Data& record, float seconds);
 
     RecordList held;
     std::vector<SampleHistory> channelHistories;

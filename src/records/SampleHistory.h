@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class SampleHistory
@@ -34,6 +35,13 @@ public:
 
     void append(float value);
     void clear();
+    // Takes the other's samples in place of these, as clear() and appending them would.
+    void replaceWith(SampleHistory&& other)
+    {
+        const unsigned cleared = clearCount + 1;
+        *this = std::move(other);
+        clearCount = cleared;
+    }
 
     qint64 count() const { return size; }
     // Index 0 to count() - 1.

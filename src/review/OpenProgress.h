@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QString>
 
+#include <cstddef>
+
 class QProgressDialog;
 class QWidget;
 
@@ -18,10 +20,15 @@ public:
     OpenProgress(const OpenProgress&) = delete;
     OpenProgress& operator=(const OpenProgress&) = delete;
 
-    // After each piece read: false once the user has cancelled.
-    bool step(long long bytesRead, long long fileSize);
+    // After each piece read, then each slice of records shown: false once
+    // the user has cancelled. Reading fills most of the bar, showing the rest.
+    bool reading(long long bytesRead, long long fileSize);
+    bool showing(std::size_t recordsShown, std::size_t records);
 
 private:
+    bool step(int value, bool now = false);
+
     QProgressDialog* dialog;
     QElapsedTimer sinceEvents;
+    bool showingRecords = false;
 };
