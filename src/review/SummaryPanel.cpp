@@ -210,6 +210,7 @@ void SummaryPanel::showXyPlot()
     if (!xyPlot)
         xyPlot = new XyPlotWindow(recording, history, *this, parentWidget());
     xyPlot->show();
+    xyPlot->refresh();
     xyPlot->raise();
     xyPlot->activateWindow();
 }
