@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-void ChannelSums::append(const float (&values)[measured])
+void ChannelSums::append(const float (&values)[summed])
 {
     if ((appended & ((qint64(1) << blockShift) - 1)) == 0)
         checkpoints.push_back(running);
-    for (int c = 0; c < measured; ++c)
+    for (int c = 0; c < summed; ++c)
         running[std::size_t(c)] += values[c];
     ++appended;
 }

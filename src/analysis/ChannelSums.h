@@ -1,6 +1,6 @@
 #pragma once
-// Running sums of each measured channel at every 16th record, so that the
-// average over any run of records adds at most 15 samples at each end.
+// Running sums of each measured channel and of Power at every 16th record, so
+// that the average over any run of records adds at most 15 samples at each end.
 
 #include "Channels.h"
 #include "SampleHistory.h"
@@ -12,11 +12,13 @@ class ChannelSums
 {
 public:
     static constexpr int measured = Time;  // every channel but Time
+    static constexpr int powerSum = measured;  // Power's place, after the channels'
+    static constexpr int summed = measured + 1;
 
-    void append(const float (&values)[measured]);
+    void append(const float (&values)[summed]);
     void clear();
-    // The average of the channel's samples [first, last) of `history`, which
-    // holds what was appended here.
+    // The average of the samples [first, last) of `history`, which holds what
+    // was appended here in place `channel` (a channel or powerSum).
     double mean(int channel, const SampleHistory& history, qint64 first, qint64 last) const;
 
 private:
@@ -24,7 +26,7 @@ private:
     double sumBefore(int channel, const SampleHistory& history, qint64 index) const;
 
     // checkpoints[b][c]: the sum of channel c over records [0, 16 b).
-    std::vector<std::array<double, measured>> checkpoints;
-    std::array<double, measured> running{};
+    std::vector<std::array<double, summed>> checkpoints;
+    std::array<double, summed> running{};
     qint64 appended = 0;
 };

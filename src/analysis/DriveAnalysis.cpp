@@ -28,10 +28,11 @@ void DriveAnalysis::catchUp()
         restart();
     }
     for (qint64 i = integrals.count(); i < h[Time].count(); ++i) {
-        float values[ChannelSums::measured];
+        float values[ChannelSums::summed];
         for (int c = 0; c < ChannelSums::measured; ++c)
             values[c] = h[std::size_t(c)].at(i);
-        const float watts = values[Voltage] * values[Current];
+        const float watts = float(powerOf(values[Voltage], values[Current]));
+        values[ChannelSums::powerSum] = watts;
         integrals.append(h[Time].at(i), values[Speed], watts);
         sums.append(values);
         power.append(watts);
@@ -77,10 +78,11 @@ DriveSummary DriveAnalysis::summarize(qint64 first, qint64 last)
         s.channel[c].mean = sums.mean(c, h[std::size_t(c)], s.first, s.last);
     }
     s.maxSpeed = s.channel[Speed].max;
-    const ChannelStats watts = stats(power, s.first, s.last);
-    s.peakPower = watts.max;
-    s.peakPowerIndex = watts.maxIndex;
-    s.peakPowerTime = integrals.timeAt(watts.maxIndex);
+    s.power = stats(power, s.first, s.last);
+    s.power.mean = sums.mean(ChannelSums::powerSum, power, s.first, s.last);
+    s.peakPower = s.power.max;
+    s.peakPowerIndex = s.power.maxIndex;
+    s.peakPowerTime = integrals.timeAt(s.power.maxIndex);
     s.charge1Drawn = double(h[Charge1].at(end)) - h[Charge1].at(s.first);
     s.charge2Recovered = double(h[Charge2].at(end)) - h[Charge2].at(s.first);
     s.chargeNet = s.charge1Drawn - s.charge2Recovered;

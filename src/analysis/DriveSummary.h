@@ -31,6 +31,7 @@ struct DriveSummary
     double charge1Drawn = 0, charge2Recovered = 0, chargeNet = 0;  // Ah
     float batteryStart = 0, batteryEnd = 0, batteryUsed = 0;       // %
     ChannelStats channel[Time];  // the nine measured channels
+    ChannelStats power;          // W: Voltage x Current; its max is the peak power
     // The lowest Voltage among the records where Current is at its highest.
     float sagVoltage = 0, sagCurrent = 0;
     qint64 sagIndex = -1;

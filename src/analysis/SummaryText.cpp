@@ -31,16 +31,18 @@ std::vector<SummaryItem> summaryItems(const DriveSummary& s)
         for (std::size_t i = 2; i < items.size(); ++i)
             if (items[i].name != "Gaps skipped")
                 items[i].value = std::nan("");
-    for (int c = 0; c < Time; ++c) {
-        const ChannelStats& stats = s.channel[c];
-        const QString name = QString::fromLatin1(channels[c].name);
-        const QString unit = QString::fromUtf8(channels[c].unit);
-        const int decimals = channels[c].csvDecimals;
+    const auto addStats = [&items, &s](const ChannelInfo& info, const ChannelStats& stats) {
+        const QString name = QString::fromLatin1(info.name);
+        const QString unit = QString::fromUtf8(info.unit);
+        const int decimals = info.csvDecimals;
         const double none = std::nan("");
         items.push_back({name + " min", unit, s.records ? stats.min : none, decimals, true, stats.minIndex});
         items.push_back({name + " average", unit, s.records ? stats.mean : none, decimals + 1});
         items.push_back({name + " max", unit, s.records ? stats.max : none, decimals, true, stats.maxIndex});
-    }
+    };
+    for (int c = 0; c < Time; ++c)
+        addStats(channels[c], s.channel[c]);
+    addStats(powerInfo, s.power);
     return items;
 }
 

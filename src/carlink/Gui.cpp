@@ -44,6 +44,8 @@ void Gui::createMenus()
     createAction(view, tr("ShowAll"), tr("Show &All"), tr("Home"), "1showAll()", tr("Shows every record held"));
     summaryAction = createAction(view, tr("Summary"), tr("S&ummary"), tr("Ctrl+U"), "1summary()",
                                  tr("Shows distance, energy and the extremes of the drive beside the graphs"));
+    createAction(view, tr("XyPlot"), tr("&X-Y Plot"), tr("Ctrl+Shift+X"), "1xyPlot()",
+                 tr("Plots any channel or Power against another, coloured by a third"));
 
     QMenu* commands = menuBar()->addMenu(tr("&Commands"));
     createAction(commands, tr("Reset"), tr("&Reset"), tr("Ctrl+R"), "1reset()", tr("Resets the Car Computer"));

@@ -62,6 +62,7 @@ public slots:
     void pause() { review->togglePause(); }
     void showAll() { review->showAll(); }
     void summary() { summaryPanel->toggle(); }
+    void xyPlot() { summaryPanel->showXyPlot(); }
     void exportSummary() { summaryPanel->exportSummary(); }
 
 protected:

@@ -63,3 +63,17 @@ inline float liveValue(const Data& record, int channel)
     const unsigned raw = rawValue(record, channel);
     return info.liveWhole ? float(raw / unsigned(info.divisor)) : float(raw / double(info.divisor));
 }
+
+// Power, derived from each record as Voltage x Current. It has no field of its
+// own and no graph; the read-out, the summary and the X-Y plot show it.
+inline constexpr ChannelInfo powerInfo = {"Power", "W", -1, 0, 1, false, 0};
+
+inline double powerOf(double volts, double amps)
+{
+    return volts * amps;
+}
+
+inline double powerValue(const Data& record)
+{
+    return powerOf(channelValue(record, Voltage), channelValue(record, Current));
+}

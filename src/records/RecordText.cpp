@@ -48,7 +48,9 @@ ZString cursorText(const Data& record, const float (&values)[channelCount])
         value.format("  %s %.2f", channels[channel].name, double(values[channel]));
         text = text + value;
     }
-    return text;
+    ZString watts;
+    watts.format("  %s %.2f", powerInfo.name, powerValue(record));
+    return text + watts;
 }
 
 ZString cursorDifference(const float (&pinnedValues)[channelCount], const float (&values)[channelCount])
@@ -64,7 +66,10 @@ ZString cursorDifference(const float (&pinnedValues)[channelCount], const float 
         change.format("  %s %+.2f", channels[channel].name, double(values[channel]) - double(pinnedValues[channel]));
         text = text + change;
     }
-    return text;
+    const double watts = powerOf(values[Voltage], values[Current]) - powerOf(pinnedValues[Voltage], pinnedValues[Current]);
+    ZString change;
+    change.format("  %s %+.2f", powerInfo.name, watts);
+    return text + change;
 }
 
 ZString directoryLine(const Directory& entry)

@@ -16,12 +16,13 @@ ZString logLine(const Data& record, const float (&values)[channelCount]);
 
 // The cursor's read-out of a record: its date and time, then each channel
 // named with its live value, the log's decimals:
-// "2008-12-31 23:59:30  Throttle 12.00  MotorSpeed 150.00 ... Time 0.00".
+// "2008-12-31 23:59:30  Throttle 12.00  MotorSpeed 150.00 ... Time 0.00  Power 18.51",
+// Power from the record's exact values.
 ZString cursorText(const Data& record, const float (&values)[channelCount]);
 
 // From a pinned record's values to the cursor's: the time between the two
 // and each measured channel's change:
-// "from the pinned: +0:00:10  Throttle +0.30 ... Temperature -0.50".
+// "from the pinned: +0:00:10  Throttle +0.30 ... Temperature -0.50  Power +3.20".
 ZString cursorDifference(const float (&pinnedValues)[channelCount], const float (&values)[channelCount]);
 
 // The dialog's text for a decoded directory entry: "YYYY-MM-DD hh:mm:ss position".

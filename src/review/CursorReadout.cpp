@@ -87,7 +87,9 @@ void CursorReadout::showText(const QString& text)
 int CursorReadout::linesNeeded() const
 {
     // The widest values a record gives, pinned, and their widest changes.
-    const Data widest;
+    Data widest;
+    for (const int channel : {Voltage, Current})
+        widest.bytes[channels[channel].offset] = widest.bytes[channels[channel].offset + 1] = 0xff;
     float values[channelCount];
     float changes[channelCount];
     for (int channel = 0; channel < channelCount; ++channel) {

@@ -2,16 +2,14 @@
 
 #include "CursorReadout.h"
 #include "HistoryView.h"
+#include "PictureFile.h"
 #include "RecentFolder.h"
 #include "StatusNotes.h"
 #include "Recording.h"
-#include "WholeFile.h"
 #include "ZGraph.h"
 
 #include <QAction>
 #include <QBoxLayout>
-#include <QBuffer>
-#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMainWindow>
@@ -19,7 +17,6 @@
 #include <QStatusBar>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -135,20 +132,8 @@ void RecordReview::exportPicture()
 
 bool RecordReview::exportPictureTo(const QString& fileName)
 {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QString failure = tr("the picture could not be made");
-    if (graphPicture().save(&buffer, "PNG")) {
-        const auto content = [&png](std::FILE* file) {
-            return std::fwrite(png.constData(), 1, std::size_t(png.size()), file) == std::size_t(png.size());
-        };
-        const ZError written = writeWholeFile(ZString(QFile::encodeName(fileName).constData()), content);
-        failure = written ? QString::fromLocal8Bit(written.getString().cStr()) : QString();
-    }
+    const QString failure = writePng(fileName, graphPicture().toImage());
     if (!failure.isEmpty()) {
-        std::fprintf(stderr, "Error: Unable to write file %s: %s\n", fileName.toLocal8Bit().constData(),
-                     failure.toLocal8Bit().constData());
         note(tr("Export failed: %1").arg(failure), outcomeMs);
         return false;
     }

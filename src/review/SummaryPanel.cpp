@@ -7,6 +7,7 @@
 #include "StatusNotes.h"
 #include "SummaryText.h"
 #include "WholeFile.h"
+#include "XyPlotWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,7 +91,10 @@ void SummaryPanel::build() const
     column->addWidget(rangeLabel);
     column->addWidget(figures);
     self->setWidget(box);
-    connect(rangeChoice, &QComboBox::currentIndexChanged, self, &SummaryPanel::refresh);
+    connect(rangeChoice, &QComboBox::currentIndexChanged, self, [self](int range) {
+        self->refresh();
+        emit self->rangeChosen(Range(range));
+    });
     connect(figures, &QTableWidget::cellClicked, self, &SummaryPanel::clicked);
 }
 
@@ -118,27 +122,36 @@ void SummaryPanel::later()
         throttle.start();
 }
 
-void SummaryPanel::refresh()
+SummaryPanel::Range SummaryPanel::range() const
+{
+    build();
+    return Range(rangeChoice->currentIndex());
+}
+
+SummaryPanel::Stretch SummaryPanel::stretch() const
 {
     build();
     const qint64 count = recording.count();
-    qint64 first = 0, last = count;
-    QString which = tr("the whole recording");
-    if (rangeChoice->currentIndex() == Shown && history.isLive()) {
-        first = std::max<qint64>(0, count - recording.live().sampleCount());
-        which = tr("the newest records, which the live graphs show");
-    } else if (rangeChoice->currentIndex() == Shown) {
-        first = history.visibleRange().first;
-        last = history.visibleRange().last;
-        which = tr("the stretch shown");
-    } else if (rangeChoice->currentIndex() == BetweenCursors) {
+    if (range() == Shown && history.isLive())
+        return {std::max<qint64>(0, count - recording.live().sampleCount()), count,
+                tr("the newest records, which the live graphs show")};
+    if (range() == Shown)
+        return {history.visibleRange().first, history.visibleRange().last, tr("the stretch shown")};
+    if (range() == BetweenCursors) {
         const qint64 pinned = history.pinnedIndex();
         const qint64 pointed = history.cursorIndex() >= 0 ? history.cursorIndex() : lastCursor;
-        first = std::min(pinned, pointed);
-        last = pinned < 0 || pointed < 0 ? first : std::max(pinned, pointed) + 1;
-        which = tr("between the pinned cursor and the pointer's");
+        const qint64 first = std::max<qint64>(0, std::min(pinned, pointed));
+        return {first, pinned < 0 || pointed < 0 ? first : std::max(pinned, pointed) + 1,
+                tr("between the pinned cursor and the pointer's")};
     }
-    current = analysis->summarize(first, last);
+    return {0, count, tr("the whole recording")};
+}
+
+void SummaryPanel::refresh()
+{
+    const Stretch chosen = stretch();
+    const QString& which = chosen.which;
+    current = analysis->summarize(chosen.first, chosen.last);
     rangeLabel->setText(current.records == 0 && rangeChoice->currentIndex() == BetweenCursors
                             ? tr("Between the cursors: click a graph to pin a cursor, then point at another record.")
                         : current.records == 0
@@ -207,4 +220,14 @@ QString SummaryPanel::rangeText() const
 {
     build();
     return rangeLabel->text();
+}
+
+void SummaryPanel::showXyPlot()
+{
+    if (!xyPlot)
+        xyPlot = new XyPlotWindow(recording, history, *this, parentWidget());
+    xyPlot->show();
+    xyPlot->refresh();
+    xyPlot->raise();
+    xyPlot->activateWindow();
 }

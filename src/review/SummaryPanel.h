@@ -3,7 +3,8 @@
 // recording, the stretch the graphs show or the stretch between the two
 // cursors, kept up with a live run a few times a second. A click on a min,
 // max or peak puts the history's cursor on its record; Ctrl+C copies the
-// figures as text; File > Export Summary writes them as CSV.
+// figures as text; File > Export Summary writes them as CSV. The X-Y plot
+// draws the same range.
 
 #include "DriveSummary.h"
 
@@ -18,6 +19,7 @@ class QLabel;
 class QMainWindow;
 class QTableWidget;
 class Recording;
+class XyPlotWindow;
 
 class SummaryPanel : public QDockWidget
 {
@@ -30,6 +32,15 @@ public:
     SummaryPanel(QMainWindow* window, const Recording& recording, HistoryView& history, QAction* toggleAction);
 
     void setRange(Range range);
+    Range range() const;
+    // The records [first, last) the chosen range holds now, and what they are.
+    struct Stretch
+    {
+        qint64 first;
+        qint64 last;
+        QString which;
+    };
+    Stretch stretch() const;
     const DriveSummary& summary() const { return current; }
     // Which records the figures are of, as the panel says it.
     QString rangeText() const;
@@ -44,6 +55,11 @@ public slots:
     // File > Export Summary: the file dialog, then exportTo.
     void exportSummary();
     bool exportTo(const QString& fileName);
+    // View > X-Y Plot: its window, over the same range, made the first time.
+    void showXyPlot();
+
+signals:
+    void rangeChosen(SummaryPanel::Range range);
 
 private:
     void build() const;
@@ -57,6 +73,7 @@ private:
     mutable QLabel* rangeLabel = nullptr;
     mutable QTableWidget* figures = nullptr;
     QTimer throttle;
+    XyPlotWindow* xyPlot = nullptr;
     qint64 lastCursor = -1;  // the pointer's cursor, remembered once it left the graphs
     DriveSummary current;
 };

@@ -85,7 +85,7 @@ TEST(DriveSummary, IntegratesTrapezoidsOverEachRecordsOwnTime)
 }
 
 // A noisy drive, kept up with as it grows, and stretches of it: every min,
-// max, average, peak and the sag are those a plain walk over the records
+// max, average (Power's too), peak and the sag are those a plain walk over the records
 // finds, at the first record that has them.
 TEST(DriveSummary, FindsTheExtremesOfAnyStretchWhereAPlainWalkDoes)
 {
@@ -116,13 +116,20 @@ TEST(DriveSummary, FindsTheExtremesOfAnyStretchWhereAPlainWalkDoes)
             ASSERT_EQ(s.channel[c].maxIndex, hi) << channels[c].name;
             ASSERT_NEAR(s.channel[c].mean, sum / double(last - first), 1e-3);
         }
-        qint64 peak = first, sag = s.channel[Current].maxIndex;
+        qint64 peak = first, low = first, sag = s.channel[Current].maxIndex;
+        const auto watts = [&h](qint64 i) { return h[Voltage].at(i) * h[Current].at(i); };
+        double energy = 0;
         for (qint64 i = first; i < last; ++i) {
-            peak = h[Voltage].at(i) * h[Current].at(i) > h[Voltage].at(peak) * h[Current].at(peak) ? i : peak;
+            peak = watts(i) > watts(peak) ? i : peak;
+            low = watts(i) < watts(low) ? i : low;
+            energy += watts(i);
             if (h[Current].at(i) == h[Current].at(sag) && h[Voltage].at(i) < h[Voltage].at(sag))
                 sag = i;
         }
         ASSERT_EQ(s.peakPowerIndex, peak);
+        ASSERT_EQ(s.power.maxIndex, peak);
+        ASSERT_EQ(s.power.minIndex, low);
+        ASSERT_NEAR(s.power.mean, energy / double(last - first), 1e-2);
         ASSERT_EQ(s.sagIndex, sag);
         ASSERT_NEAR(s.chargeNet, (h[Charge1].at(last - 1) - h[Charge1].at(first)) -
                                      (h[Charge2].at(last - 1) - h[Charge2].at(first)), 1e-4);

@@ -60,6 +60,7 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
         {"&Pause", "P", "Freezes the graphs while records keep arriving"},
         {"Show &All", "Home", "Shows every record held"},
         {"S&ummary", "Ctrl+U", "Shows distance, energy and the extremes of the drive beside the graphs"},
+        {"&X-Y Plot", "Ctrl+Shift+X", "Plots any channel or Power against another, coloured by a third"},
     };
     for (const Entry& e : entries) {
         QAction* action = menuEntry(e.text);

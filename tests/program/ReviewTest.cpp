@@ -358,7 +358,7 @@ TEST_F(Review, PauseKeepsRecordsArrivingAndOpeningWaitsForStop)
     QTest::mouseMove(plot, QPoint(plot->width() - 2, 10));
     const QString readOut = gui->findChild<CursorReadout*>()->fullText();
     EXPECT_TRUE(readOut.startsWith("2008-12-31 23:59:40  Throttle 12.30")) << readOut.toStdString();
-    EXPECT_TRUE(readOut.endsWith("Time 10.00")) << readOut.toStdString();
+    EXPECT_TRUE(readOut.endsWith("Time 10.00  Power 18.51")) << readOut.toStdString();
 
     // Typing elsewhere is typing, not Pause.
     auto* typing = new QLineEdit(gui->centralWidget());

@@ -72,21 +72,22 @@ TEST(RecordText, CursorReadOutNamesEveryValueAndTheDifferencesFromAPinnedRecord)
     liveChannelValues(record, 3725.0f, values);
     EXPECT_STREQ(cursorText(record, values).cStr(),
                  "2008-12-31 23:59:30  Throttle 12.00  MotorSpeed 150.00  Speed 45.67  Voltage 12.34  Current 1.50  "
-                 "Charge1 10.00  Charge2 20.50  Battery 87.00  Temperature 22.50  Time 3725.00");
+                 "Charge1 10.00  Charge2 20.50  Battery 87.00  Temperature 22.50  Time 3725.00  Power 18.51");
 
     Reading earlier = exampleReading();
     earlier.speed = 4667;
     earlier.temperature = 44;
+    earlier.voltage = 1134;
     const Data pinned = decodedRecord({2008, 12, 31, 22, 57, 25}, earlier);
     float pinnedValues[channelCount];
     liveChannelValues(pinned, 0.0f, pinnedValues);
     EXPECT_STREQ(cursorDifference(pinnedValues, values).cStr(),
-                 "from the pinned: +1:02:05  Throttle +0.00  MotorSpeed +0.00  Speed -1.00  Voltage +0.00  "
-                 "Current +0.00  Charge1 +0.00  Charge2 +0.00  Battery +0.00  Temperature +0.50");
+                 "from the pinned: +1:02:05  Throttle +0.00  MotorSpeed +0.00  Speed -1.00  Voltage +1.00  "
+                 "Current +0.00  Charge1 +0.00  Charge2 +0.00  Battery +0.00  Temperature +0.50  Power +1.50");
     // Pinned after the cursor: the time runs back.
     EXPECT_STREQ(cursorDifference(values, pinnedValues).cStr(),
-                 "from the pinned: -1:02:05  Throttle +0.00  MotorSpeed +0.00  Speed +1.00  Voltage +0.00  "
-                 "Current +0.00  Charge1 +0.00  Charge2 +0.00  Battery +0.00  Temperature -0.50");
+                 "from the pinned: -1:02:05  Throttle +0.00  MotorSpeed +0.00  Speed +1.00  Voltage -1.00  "
+                 "Current +0.00  Charge1 +0.00  Charge2 +0.00  Battery +0.00  Temperature -0.50  Power -1.50");
 }
 
 // A drive of weeks counts millions of seconds: in digits, never 1e+06.

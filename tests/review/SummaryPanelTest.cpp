@@ -58,6 +58,7 @@ TEST(SummaryPanel, ShowsTheFiguresOfEachRangeAndKeepsUp)
     EXPECT_EQ(valueOf(panel, "Energy drawn"), "1500.0 Wh");
     EXPECT_EQ(valueOf(panel, "Net charge"), "15.00 Ah");
     EXPECT_EQ(valueOf(panel, "Battery used"), "9 %");
+    EXPECT_EQ(valueOf(panel, "Power average"), "1000.0 W");  // 100 V x 10 A
 
     panel.setRange(SummaryPanel::Shown);
     history.showRange(1000, 2800);
