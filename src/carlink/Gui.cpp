@@ -94,7 +94,7 @@ void Gui::createMainWidget()
     // A cancelled dialog leaves the window as it was, polled again.
     connect(directoryDialog, &QDialog::rejected, &session, [this] { session.setPolling(true); });
     review = new RecordReview(this, mainLayout, live->graphs(), recording, openAction, pauseAction, this);
-    //XX summaryPanel = new SummaryPanel(this, recording, review->history(), summaryAction);
+    summaryPanel = new SummaryPanel(this, recording, review->history(), summaryAction);
     enableButtons(true, true, false);
     new PortStatus(session, statusBar());
     progress = new ProgressNote(statusBar());

@@ -91,6 +91,12 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
     EXPECT_TRUE(gui->portSession().polling());
     EXPECT_EQ(openingOut, "Opening: " + sim->devicePath() + "\n");
     EXPECT_EQ(openingErr, "");
+
+    // The answers about a drive open from the window's own menu.
+    menuEntry("S&ummary")->trigger();
+    menuEntry("&X-Y Plot")->trigger();
+    for (const char* shown : {"summary", "xyPlot"})
+        EXPECT_TRUE(gui->findChild<QWidget*>(shown) && !gui->findChild<QWidget*>(shown)->isHidden()) << shown;
 }
 
 TEST_F(MainWindow, ResetAndResetFullSendOneByteEach)
