@@ -32,7 +32,9 @@ void Gui::createMenus()
     connect(runs, &RecentRunsMenu::chosen, this, [this](const QString& run) { review->files().openFile(run); });
     createAction(file, tr("SaveAs"), tr("Save &As..."), tr("Ctrl+Shift+S"), "1saveAs()",
                  tr("Saves the records to a file of your choice"));
-    createAction(file, tr("ExportPicture"), tr("&Export Picture..."), QString(), "1exportPicture()",
+    createAction(file, tr("SaveRange"), tr("Save &Range As..."), QString(), "1saveRangeAs()",
+                 tr("Saves the records of the summary's range (whole, shown, between the cursors)"));
+    createAction(file, tr("ExportPicture"), tr("&Export Picture..."), tr("Ctrl+E"), "1exportPicture()",
                  tr("Saves the ten graphs as a PNG picture"));
     createAction(file, tr("ExportSummary"), tr("Export S&ummary..."), QString(), "1exportSummary()",
                  tr("Saves the summary of the drive as CSV"));

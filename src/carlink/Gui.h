@@ -58,6 +58,7 @@ public slots:
     // Looking back at what the window holds (RecordReview): the File and View entries.
     void openRecords() { review->files().open(); }
     void saveAs() { review->files().saveAs(); }
+    void saveRangeAs() { auto chosen = summaryPanel->chosenRecords(); review->files().saveRangeAs(chosen.first, chosen.last); }
     void exportPicture() { review->exportPicture(); }
     void pause() { review->togglePause(); }
     void showAll() { review->showAll(); }

@@ -7,6 +7,7 @@
 // paused) the history.
 
 #include "RecordFiles.h"
+#include "TimeAxis.h"
 
 #include <QObject>
 #include <QString>
@@ -14,6 +15,7 @@
 #include <vector>
 
 class CursorReadout;
+class HistoryKeys;
 class HistoryView;
 class QAction;
 class QBoxLayout;
@@ -53,15 +55,19 @@ private:
     void showHistory(bool shown);
     void setGraphHeight(int height);
     void recordsAppended(int count);
+    // The clock of records [from, count) onto the time axis.
+    void clockRecords(qint64 from);
     void note(const QString& text, int timeoutMs);
 
     QMainWindow* window;
     const std::vector<ZGraph*>& graphs;
     QAction* pauseAction;
     HistoryView* historyView;
+    HistoryKeys* keys;
     CursorReadout* readout;
     RecordFiles* recordFiles;
     const Recording& recording;
+    TimeAxis clock;  // the records' times, which the bottom graph's axis reads
     const int liveGraphHeight;  // each graph's least height while live
     QLabel* pausedNote;  // in the status bar for as long as the pause lasts
     bool running = false;

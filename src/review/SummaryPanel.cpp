@@ -104,32 +104,34 @@ void SummaryPanel::later()
         throttle.start();
 }
 
-void SummaryPanel::refresh()
+SummaryPanel::Stretch SummaryPanel::chosenRecords() const
 {
     const qint64 count = recording.count();
-    qint64 first = 0, last = count;
-    QString which = tr("the whole recording");
-    if (rangeChoice->currentIndex() == Shown && history.isLive()) {
-        first = std::max<qint64>(0, count - recording.live().sampleCount());
-        which = tr("the newest records, which the live graphs show");
-    } else if (rangeChoice->currentIndex() == Shown) {
-        first = history.visibleRange().first;
-        last = history.visibleRange().last;
-        which = tr("the stretch shown");
-    } else if (rangeChoice->currentIndex() == BetweenCursors) {
+    if (rangeChoice->currentIndex() == Shown && history.isLive())
+        return {std::max<qint64>(0, count - recording.live().sampleCount()), count,
+                tr("the newest records, which the live graphs show")};
+    if (rangeChoice->currentIndex() == Shown)
+        return {history.visibleRange().first, history.visibleRange().last, tr("the stretch shown")};
+    if (rangeChoice->currentIndex() == BetweenCursors) {
         const qint64 pinned = history.pinnedIndex();
         const qint64 pointed = history.cursorIndex() >= 0 ? history.cursorIndex() : lastCursor;
-        first = std::min(pinned, pointed);
-        last = pinned < 0 || pointed < 0 ? first : std::max(pinned, pointed) + 1;
-        which = tr("between the pinned cursor and the pointer's");
+        const qint64 first = std::min(pinned, pointed);
+        return {first, pinned < 0 || pointed < 0 ? first : std::max(pinned, pointed) + 1,
+                tr("between the pinned cursor and the pointer's")};
     }
-    current = analysis->summarize(first, last);
+    return {0, count, tr("the whole recording")};
+}
+
+void SummaryPanel::refresh()
+{
+    const Stretch chosen = chosenRecords();
+    current = analysis->summarize(chosen.first, chosen.last);
     rangeLabel->setText(current.records == 0 && rangeChoice->currentIndex() == BetweenCursors
                             ? tr("Between the cursors: click a graph to pin a cursor, then point at another record.")
                         : current.records == 0
                             ? tr("No records.")
                             : tr("Records %1 to %2 (%3 records): %4.")
-                                  .arg(current.first).arg(current.last - 1).arg(current.records).arg(which));
+                                  .arg(current.first).arg(current.last - 1).arg(current.records).arg(chosen.which));
     const std::vector<SummaryItem> items = summaryItems(current);
     figures->setRowCount(int(items.size()));
     for (int row = 0; row < int(items.size()); ++row) {

@@ -30,6 +30,14 @@ public:
     SummaryPanel(QMainWindow* window, const Recording& recording, HistoryView& history, QAction* toggleAction);
 
     void setRange(Range range);
+    // The records [first, last) of the range chosen, shown or not, and what
+    // they are in words; empty between the cursors until two are shown.
+    struct Stretch
+    {
+        qint64 first, last;
+        QString which;
+    };
+    Stretch chosenRecords() const;
     const DriveSummary& summary() const { return current; }
     // Which records the figures are of, as the panel says it.
     QString rangeText() const;
