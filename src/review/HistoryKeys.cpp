@@ -6,7 +6,6 @@
 #include "ZGraphPlot.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QKeyEvent>
 
 #include <algorithm>
@@ -27,8 +26,10 @@ HistoryKeys::HistoryKeys(HistoryView& view, const std::vector<ZGraph*>& graphs, 
 
 void HistoryKeys::historyShown()
 {
-    const QWidget* focus = QApplication::focusWidget();
-    if (!graphs.empty() && (!focus || qobject_cast<const QAbstractButton*>(focus)))
+    if (graphs.empty())
+        return;
+    const QWidget* focus = graphs.front()->window()->focusWidget();
+    if (!focus || qobject_cast<const QAbstractButton*>(focus))
         graphs.front()->setFocus(Qt::OtherFocusReason);
 }
 
