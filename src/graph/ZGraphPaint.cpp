@@ -198,8 +198,13 @@ void ZGraph::drawTimeAxis(QPainter& painter)
         freeFrom = x + 3 + width + timeLabelGap;
     }
     painter.setPen(QPen(Qt::red, 2));
+    int lastCut = INT_MIN;
     for (qint64 index : layout.breaks) {
         const int x = offset + (scale.columnOf(index - 1) + scale.columnOf(index) + 1) / 2;
+        // Breaks closer than a cut's width are one cut: a garbled file may have one per record.
+        if (x < lastCut + 4)
+            continue;
+        lastCut = x;
         painter.drawLine(x - 5, h - 1, x - 1, 0);
         painter.drawLine(x + 1, h - 1, x + 5, 0);
     }
