@@ -192,8 +192,7 @@ TEST_F(GraphFixture, HistoryAxisReadsTheClockWithACutWhereItJumps)
     };
     graph.showHistory(&samples, 0, 200);
     const std::vector<int> cut = axisColumns(red);
-    const int gapColumn = graph.plotArea()->mapTo(graph.xAxis()->parentWidget(), QPoint(plotWidth / 2, 0)).x() -
-                          graph.xAxis()->x();
+    const int gapColumn = graph.plotArea()->mapTo(&graph, QPoint(plotWidth / 2, 0)).x() - graph.xAxis()->x();
     ASSERT_FALSE(cut.empty());
     EXPECT_GE(cut.front(), gapColumn - 6);
     EXPECT_LE(cut.back(), gapColumn + 6);

