@@ -1,10 +1,11 @@
 #pragma once
 // Looking back at what the window holds, beside the live view: the whole
-// history in the ten graphs with a cursor read-out under them, Pause, the
-// files of records (RecordFiles) and a picture of the graphs. It follows the
-// recording by itself; the window tells it when a run starts and ends. While
-// a run goes on the graphs show the live windows, and once it ends (or while
-// paused) the history.
+// history in the ten graphs, read with the mouse or the keys (HistoryKeys),
+// the records' clock under the bottom one (TimeAxis) and a cursor read-out
+// under them, Pause, the files of records (RecordFiles) and a picture of the
+// graphs. It follows the recording by itself; the window tells it when a run
+// starts and ends. While a run goes on the graphs show the live windows, and
+// once it ends (or while paused) the history.
 
 #include "RecordFiles.h"
 #include "TimeAxis.h"
