@@ -35,9 +35,13 @@ void HistoryKeys::historyShown()
 
 bool HistoryKeys::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || view.isLive() || !qobject_cast<ZGraph*>(watched))
+    auto* graph = qobject_cast<ZGraph*>(watched);
+    if (view.isLive() || !graph)
         return QObject::eventFilter(watched, event);
-    return keyPressed(*static_cast<QKeyEvent*>(event));
+    // Zooming with the wheel is reading the graphs too: the keys go on from there.
+    if (event->type() == QEvent::Wheel)
+        graph->setFocus(Qt::MouseFocusReason);
+    return event->type() == QEvent::KeyPress && keyPressed(*static_cast<QKeyEvent*>(event));
 }
 
 bool HistoryKeys::keyPressed(const QKeyEvent& key)

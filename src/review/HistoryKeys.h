@@ -3,9 +3,9 @@
 // Left and Right move the cursor record by record, scrolling it into view;
 // Shift+Left and Shift+Right pan by a tenth of the width; + and - zoom around
 // the cursor (or the middle); Space pins the cursor as a click does. Escape
-// stays HistoryView's own. A graph takes the focus when clicked, and when the
-// history comes up while the focus rests on a button or nowhere; the log view
-// and the summary keep their arrows while they have it.
+// stays HistoryView's own. A graph takes the focus when clicked or wheeled,
+// and when the history comes up while the focus rests on a button or nowhere;
+// the log view and the summary keep their arrows while they have it.
 
 #include <QObject>
 

@@ -331,6 +331,9 @@ TEST_F(HistoryViewTest, KeysWalkTheCursorPinZoomAndPan)
     press(Qt::Key_Left, Qt::ShiftModifier), press(Qt::Key_Left, Qt::ShiftModifier);
     expectAllGraphsShow(first - 10, first + 90);
     EXPECT_EQ(view->cursorIndex(), 1111) << "panning leaves the cursor where it is";
+    button->setFocus();
+    wheel(5, QPoint(100, 20), 120);
+    EXPECT_EQ(window.focusWidget(), graphs[5]) << "the wheel gives the graphs the keys";
 
     view->setLive(true);
     for (Qt::Key key : {Qt::Key_Right, Qt::Key_Space, Qt::Key_Plus})
