@@ -57,13 +57,16 @@ void TimeAxis::append(qint64 seconds)
 std::vector<TimeAxis::Stretch> TimeAxis::stretchesIn(qint64 first, qint64 last) const
 {
     std::vector<Stretch> stretches;
-    auto gap = std::upper_bound(breakIndexes.begin(), breakIndexes.end(), first);
+    const bool goesOn = first > 0 && !std::binary_search(breakIndexes.begin(), breakIndexes.end(), first);
     qint64 start = first;
-    for (; gap != breakIndexes.end() && *gap < last; ++gap) {
-        stretches.push_back({start, *gap});
+    qint64 from = goesOn ? times[std::size_t(first - 1)] + 1 : times[std::size_t(first)];
+    for (auto gap = std::upper_bound(breakIndexes.begin(), breakIndexes.end(), first);
+         gap != breakIndexes.end() && *gap < last; ++gap) {
+        stretches.push_back({start, *gap, from});
         start = *gap;
+        from = times[std::size_t(start)];
     }
-    stretches.push_back({start, last});
+    stretches.push_back({start, last, from});
     return stretches;
 }
 
@@ -71,8 +74,8 @@ qint64 TimeAxis::roundTimesIn(const std::vector<Stretch>& stretches, qint64 step
 {
     qint64 n = 0;
     for (const Stretch& s : stretches)
-        n += floorDivide(times[std::size_t(s.last - 1)], step) -
-             floorDivide(firstRoundAtOrAfter(times[std::size_t(s.first)], step), step) + 1;
+        n += std::max<qint64>(0, floorDivide(times[std::size_t(s.last - 1)], step) -
+                                     floorDivide(firstRoundAtOrAfter(s.from, step), step) + 1);
     return n;
 }
 
@@ -93,7 +96,7 @@ TimeAxis::Layout TimeAxis::layout(qint64 first, qint64 last, int maxTicks) const
     for (const Stretch& s : stretches) {
         const auto begin = times.begin() + s.first;
         const auto end = times.begin() + s.last;
-        for (qint64 t = firstRoundAtOrAfter(*begin, layout.step); t <= *(end - 1); t += layout.step) {
+        for (qint64 t = firstRoundAtOrAfter(s.from, layout.step); t <= *(end - 1); t += layout.step) {
             const qint64 index = std::lower_bound(begin, end, t) - times.begin();
             // Round times in a pause of a few seconds fall on the same record:
             // the last of them is the record's own time.

@@ -43,9 +43,13 @@ public:
     static QString tickText(const Tick& tick, qint64 step);
 
 private:
+    // Records [first, last) without a break, and the earliest time whose
+    // crossing lies among them: a stretch that goes on from records left of
+    // [first, last) crossed its first record's second there already.
     struct Stretch
     {
         qint64 first, last;
+        qint64 from;
     };
     std::vector<Stretch> stretchesIn(qint64 first, qint64 last) const;
     qint64 roundTimesIn(const std::vector<Stretch>& stretches, qint64 step) const;
