@@ -11,10 +11,12 @@ constexpr qint64 hour = 3600;
 constexpr qint64 day = 86400;
 
 // Round steps a reader counts in; past them, 20, 50, 100, 200 ... days.
-constexpr qint64 roundSteps[] = {1,          2,          5,          10,         15,        30,
-                                 minute,     2 * minute, 5 * minute, 10 * minute, 15 * minute, 30 * minute,
-                                 hour,       2 * hour,   3 * hour,   6 * hour,   12 * hour, day,
-                                 2 * day,    5 * day,    10 * day};
+constexpr qint64 roundSteps[] = {
+    1,      2,          5,          10,          15,          30,
+    minute, 2 * minute, 5 * minute, 10 * minute, 15 * minute, 30 * minute,
+    hour,   2 * hour,   3 * hour,   6 * hour,    12 * hour,
+    day,    2 * day,    5 * day,    10 * day,
+};
 
 qint64 floorDivide(qint64 a, qint64 b)
 {
