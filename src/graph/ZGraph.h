@@ -69,7 +69,6 @@ public:
     // While it shows a history, the index axis reads the records' clock
     // times (not owned; null: index numbers); live, it stays an index axis.
     void setTimeAxis(const TimeAxis* axis);
-    const TimeAxis* timeAxis() const { return clock; }
 
     // What the two axis labels draw for the ranges last shown.
     AxisLabel::Texts xAxisTexts() const;
