@@ -17,7 +17,7 @@ namespace {
 
 // Room a time label wants along the axis, a dated one about twice that: the
 // step between round times is the shortest that keeps ticks this far apart.
-constexpr int timeTickSpacing = 100;
+constexpr int timeTickSpacing = 80;
 // Least room between two time labels; a tick whose label has no room is drawn bare.
 constexpr int timeLabelGap = 8;
 
@@ -183,13 +183,17 @@ void ZGraph::drawTimeAxis(QPainter& painter)
     const QFontMetrics metrics(painter.font());
     int freeFrom = INT_MIN;
     bool owesDate = false;  // a dated label had no room: the next one shown says the day
+    int lastTick = INT_MIN;
     for (TimeAxis::Tick tick : layout.ticks) {
         const int x = offset + scale.columnOf(tick.index);
-        painter.drawLine(x, 0, x, 4);
+        if (x != lastTick)
+            painter.drawLine(x, 0, x, 4);
+        lastTick = x;
         tick.dated = tick.dated || owesDate;
-        const QString text = TimeAxis::tickText(tick, layout.step);
+        // A tick among a crowd (a break at every record) is skipped before its text is made.
+        const QString text = x + 3 < freeFrom ? QString() : TimeAxis::tickText(tick, layout.step);
         const int width = metrics.horizontalAdvance(text);
-        if (x + 3 < freeFrom || x + 3 + width > offset + w) {
+        if (text.isEmpty() || x + 3 + width > offset + w) {
             owesDate = tick.dated;
             continue;
         }

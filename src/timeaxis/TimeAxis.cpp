@@ -91,8 +91,15 @@ TimeAxis::Layout TimeAxis::layout(qint64 first, qint64 last, int maxTicks) const
     const std::vector<Stretch> stretches = stretchesIn(first, last);
     for (std::size_t s = 1; s < stretches.size(); ++s)
         layout.breaks.push_back(stretches[s].first);
+    // The step follows the time shown, so that panning keeps it; the ticks
+    // it gives, one more per stretch at most, are counted too.
+    maxTicks = std::max(maxTicks, 2);
+    qint64 shown = 0;
+    for (const Stretch& s : stretches)
+        shown += times[std::size_t(s.last - 1)] - times[std::size_t(s.first)];
     layout.step = 1;
-    while (roundTimesIn(stretches, layout.step) > std::max(maxTicks, 1) && layout.step < 1000000 * day)
+    while ((shown > (maxTicks - 1) * layout.step || roundTimesIn(stretches, layout.step) > maxTicks) &&
+           layout.step < 1000000 * day)
         layout.step = nextStep(layout.step);
 
     for (const Stretch& s : stretches) {
