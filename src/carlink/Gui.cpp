@@ -32,7 +32,9 @@ void Gui::createMenus()
     connect(runs, &RecentRunsMenu::chosen, this, [this](const QString& run) { review->files().openFile(run); });
     createAction(file, tr("SaveAs"), tr("Save &As..."), tr("Ctrl+Shift+S"), "1saveAs()",
                  tr("Saves the records to a file of your choice"));
-    createAction(file, tr("ExportPicture"), tr("&Export Picture..."), QString(), "1exportPicture()",
+    createAction(file, tr("SaveRange"), tr("Save Ran&ge As..."), QString(), "1saveRangeAs()",
+                 tr("Saves the records of the summary's range (whole, shown, between the cursors)"));
+    createAction(file, tr("ExportPicture"), tr("&Export Picture..."), tr("Ctrl+E"), "1exportPicture()",
                  tr("Saves the ten graphs as a PNG picture"));
     createAction(file, tr("ExportSummary"), tr("Export S&ummary..."), QString(), "1exportSummary()",
                  tr("Saves the summary of the drive as CSV"));
@@ -79,6 +81,7 @@ void Gui::createMainWidget()
     mainLayout->addWidget(buttonRow);
     auto addButton = [&](const char* text, const char* slot) {
         QPushButton* button = new QPushButton(QString::fromLatin1(text), buttonRow);
+        button->setFocusPolicy(Qt::TabFocus);  // a click leaves the keys with the graphs
         buttons->addWidget(button);
         connect(button, SIGNAL(clicked()), this, slot);
         return button;
@@ -111,11 +114,6 @@ void Gui::createMainWidget()
     connect(&journal, &RunJournal::failed, this, [this](const QString& text) { statusBar()->showMessage(text, outcomeMs); });
     session.open();
     update();
-}
-
-void Gui::createToolBar()
-{
-    // The program's window has no tool bar.
 }
 
 void Gui::enableButtons(bool live, bool fetch, bool stop)

@@ -58,6 +58,7 @@ public slots:
     // Looking back at what the window holds (RecordReview): the File and View entries.
     void openRecords() { review->files().open(); }
     void saveAs() { review->files().saveAs(); }
+    void saveRangeAs() { auto chosen = summaryPanel->stretch(); review->files().saveRangeAs(chosen.first, chosen.last); }
     void exportPicture() { review->exportPicture(); }
     void pause() { review->togglePause(); }
     void showAll() { review->showAll(); }
@@ -69,7 +70,7 @@ protected:
     bool mayClose() override { return review->files().mayDropRecords(tr("Quit"), tr("quitting")); }
     void createMenus() override;
     void createMainWidget() override;
-    void createToolBar() override;
+    void createToolBar() override {}  // the program's window has no tool bar
 
 private:
     void enableButtons(bool live, bool fetch, bool stop);

@@ -211,6 +211,12 @@ void ZGraph::showLive()
     scheduleRepaint();
 }
 
+void ZGraph::setTimeAxis(const TimeAxis* axis)
+{
+    clock = axis;
+    xAxisLabel->update();
+}
+
 IndexScale ZGraph::historyScale() const
 {
     return history.scale(plot->width());

@@ -17,6 +17,7 @@
 #include <vector>
 
 class QPainter;
+class TimeAxis;
 class ZGraphPlot;
 
 class ZGraph : public QFrame
@@ -65,6 +66,10 @@ public:
     qint64 hoverCursor() const { return history.hoverCursor(); }
     qint64 pinnedCursor() const { return history.pinnedCursor(); }
 
+    // While it shows a history, the index axis reads the records' clock
+    // times (not owned; null: index numbers); live, it stays an index axis.
+    void setTimeAxis(const TimeAxis* axis);
+
     // What the two axis labels draw for the ranges last shown.
     AxisLabel::Texts xAxisTexts() const;
     AxisLabel::Texts yAxisTexts() const;
@@ -111,6 +116,7 @@ private:
     QRect liveColumns(std::size_t from, std::size_t to) const;
     void drawHorizontalLabel(QPainter& painter);
     void drawVerticalLabel(QPainter& painter);
+    void drawTimeAxis(QPainter& painter);
 
     double xRangeStart;
     double xRangeEnd;
@@ -135,6 +141,7 @@ private:
     std::vector<QPoint> points;  // kept so that a painting reuses its storage
     QColor traceColor;
     HistoryTrace history;
+    const TimeAxis* clock = nullptr;
 
     // The plot area and the labels paint in separate paint events, in an order
     // Qt chooses; whichever paints first after a change settles the ranges

@@ -2,13 +2,26 @@
 #include "ZGraph.h"
 
 #include "PlotPixels.h"
+#include "TimeAxis.h"
 #include "ZGraphPlot.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+
+namespace {
+
+// Room a time label wants along the axis, a dated one about twice that: the
+// step between round times is the shortest that keeps ticks this far apart.
+constexpr int timeTickSpacing = 80;
+// Least room between two time labels; a tick whose label has no room is drawn bare.
+constexpr int timeLabelGap = 8;
+
+} // namespace
 
 using plotpixels::isAutomatic;
 using plotpixels::toPixel;
@@ -128,6 +141,10 @@ void ZGraph::drawHorizontalLabel(QPainter& painter)
 {
     if (xLabel.length() == 0)
         return;
+    if (clock && history.active()) {
+        drawTimeAxis(painter);
+        return;
+    }
     const int w = xAxisLabel->width();
     const int h = xAxisLabel->height();
     const AxisLabel::Texts texts = xAxisTexts();
@@ -152,4 +169,47 @@ void ZGraph::drawVerticalLabel(QPainter& painter)
     yAxisLabel->drawText(painter, QRect(0, h - 16, w, h), Qt::AlignLeft, texts.low, AxisLabel::LowText);
     yAxisLabel->drawText(painter, QRect(0, static_cast<int>(h * 0.5 - 8), w, static_cast<int>(h * 0.5 + 8)),
                          Qt::AlignLeft, texts.title, AxisLabel::TitleText);
+}
+
+// Ticks at round times, each labelled to its right, and a cut mark where the
+// clock jumps. The label's columns are the plot area's, shifted by its frame.
+void ZGraph::drawTimeAxis(QPainter& painter)
+{
+    const int w = plot->width();
+    const int h = xAxisLabel->height();
+    const int offset = plot->mapTo(this, QPoint()).x() - xAxisLabel->x();
+    const IndexScale scale = historyScale();
+    const TimeAxis::Layout layout = clock->layout(history.first(), history.last(), std::max(1, w / timeTickSpacing));
+    const QFontMetrics metrics(painter.font());
+    int freeFrom = INT_MIN;
+    bool owesDate = false;  // a dated label had no room: the next one shown says the day
+    int lastTick = INT_MIN;
+    for (TimeAxis::Tick tick : layout.ticks) {
+        const int x = offset + scale.columnOf(tick.index);
+        if (x != lastTick)
+            painter.drawLine(x, 0, x, 4);
+        lastTick = x;
+        tick.dated = tick.dated || owesDate;
+        // A tick among a crowd (a break at every record) is skipped before its text is made.
+        const QString text = x + 3 < freeFrom ? QString() : TimeAxis::tickText(tick, layout.step);
+        const int width = metrics.horizontalAdvance(text);
+        if (text.isEmpty() || x + 3 + width > offset + w) {
+            owesDate = tick.dated;
+            continue;
+        }
+        owesDate = false;
+        painter.drawText(QRect(x + 3, 0, width, h), Qt::AlignLeft | Qt::AlignVCenter, text);
+        freeFrom = x + 3 + width + timeLabelGap;
+    }
+    painter.setPen(QPen(Qt::red, 2));
+    int lastCut = INT_MIN;
+    for (qint64 index : layout.breaks) {
+        const int x = offset + (scale.columnOf(index - 1) + scale.columnOf(index) + 1) / 2;
+        // Breaks closer than a cut's width are one cut: a garbled file may have one per record.
+        if (x < lastCut + 4)
+            continue;
+        lastCut = x;
+        painter.drawLine(x - 5, h - 1, x - 1, 0);
+        painter.drawLine(x + 1, h - 1, x + 5, 0);
+    }
 }

@@ -6,11 +6,18 @@
 
 ZError writeCsv(const RecordList& records, const ZString& fileName)
 {
-    const ZError failure = writeWholeFile(fileName, [&records](std::FILE* file) {
+    return writeCsv(records, 0, qint64(records.size()), fileName);
+}
+
+ZError writeCsv(const RecordList& records, qint64 first, qint64 last, const ZString& fileName)
+{
+    const ZError failure = writeWholeFile(fileName, [&records, first, last](std::FILE* file) {
         ExportClock clock;
         time_t origin = 0;
         char line[csvLineTextSize];
-        for (const Data& record : records) {
+        const auto end = records.begin() + last;
+        for (auto at = records.begin() + first; at != end; ++at) {
+            const Data& record = *at;
             const time_t seconds = clock.seconds(record);
             if (origin == 0)
                 origin = seconds;

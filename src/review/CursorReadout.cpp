@@ -9,8 +9,8 @@
 
 namespace {
 
-const char* const hint = "Point at a graph to read a record; click to pin a second cursor, Escape to drop it. "
-                         "Wheel: zoom. Drag: pan. Home: show all.";
+const char* const hint = "Point, or Left/Right, to read a record. Click or Space: pin a second cursor, Escape: drop it. "
+                         "Wheel or +/-: zoom. Drag or Shift+arrows: pan. Home: show all.";
 
 } // namespace
 

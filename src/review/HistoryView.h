@@ -82,6 +82,9 @@ public slots:
     void zoomAround(int x, double notches);
     // Escape on a graph (which takes the focus when clicked) does the same.
     void unpinCursor();
+    // Pins the cursor where the pointer's is, as a click there does (on the
+    // pinned one: unpins it). Space on a graph.
+    void pinCursor();
     // The pointer's cursor on this sample, scrolled into view (not while live).
     void pointAt(qint64 index);
 

@@ -17,6 +17,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -61,12 +62,39 @@ bool RecordFiles::saveAsFile(const QString& fileName)
     return write(fileName);
 }
 
-bool RecordFiles::write(const QString& fileName)
+bool RecordFiles::saveRangeAs(qint64 first, qint64 last)
+{
+    if (emptyRange(first, last))
+        return false;
+    const QString fileName = askSaveFileName(window, tr("Save Range As"), QStringLiteral("range.csv"),
+                                             tr("Car Computer records (*.csv);;All files (*)"));
+    return !fileName.isEmpty() && saveRangeToFile(first, last, fileName);
+}
+
+bool RecordFiles::saveRangeToFile(qint64 first, qint64 last, const QString& fileName)
+{
+    return !emptyRange(first, last) && write(fileName, first, last);
+}
+
+bool RecordFiles::emptyRange(qint64& first, qint64& last)
+{
+    first = std::max<qint64>(first, 0);
+    last = std::min(last, recording.count());
+    if (first < last)
+        return false;
+    note(tr("Nothing to save: the summary's range holds no records (View > Summary chooses it)"), remarkMs);
+    return true;
+}
+
+bool RecordFiles::write(const QString& fileName, qint64 first, qint64 last)
 {
     if (nothingToSave())
         return false;
+    const bool whole = last < 0;
+    if (whole)
+        last = recording.count();
     const QByteArray name = fileName.toLocal8Bit();
-    if (const ZError err = writeCsv(recording.records(), ZString(name.constData()))) {
+    if (const ZError err = writeCsv(recording.records(), first, last, ZString(name.constData()))) {
         if (err.getNumber() == csvCannotOpen)
             std::fprintf(stderr, "Error: Unable to open file %s\n", name.constData());
         else
@@ -74,8 +102,10 @@ bool RecordFiles::write(const QString& fileName)
         note(QString::fromLatin1("Save failed: %1").arg(QString::fromLocal8Bit(err.getString().cStr())), outcomeMs);
         return false;
     }
-    recording.markSaved();
-    note(QString::fromLatin1("Saved %1 records to %2").arg(recording.count()).arg(fileName), outcomeMs);
+    // A part saved leaves the rest to be asked about.
+    if (whole)
+        recording.markSaved();
+    note(QString::fromLatin1("Saved %1 records to %2").arg(last - first).arg(fileName), outcomeMs);
     return true;
 }
 

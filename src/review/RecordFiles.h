@@ -5,9 +5,9 @@
 // that came since the last Save, Save As or Open are not dropped by Open or
 // Quit without a question; LiveData and FetchData start afresh without one.
 
-
 #include <QObject>
 #include <QString>
+#include <QtGlobal>
 
 class QAction;
 class QMainWindow;
@@ -35,6 +35,11 @@ public slots:
     // File > Save As: the file dialog, then saveAsFile.
     bool saveAs();
     bool saveAsFile(const QString& fileName);
+    // File > Save Range As: records [first, last) (the summary's range), in
+    // the same layout, their first column counting from `first`; refused
+    // when the range holds none. The rest stays unsaved.
+    bool saveRangeAs(qint64 first, qint64 last);
+    bool saveRangeToFile(qint64 first, qint64 last, const QString& fileName);
     // File > Open: the file dialog, then openFile.
     void open();
     // Refused and cancelled files leave the window's records as they were.
@@ -43,7 +48,10 @@ public slots:
     bool openFile(const QString& fileName);
 
 private:
-    bool write(const QString& fileName);
+    // Records [first, last) to the file; all of them count as saved.
+    bool write(const QString& fileName, qint64 first = 0, qint64 last = -1);
+    // Keeps [first, last) inside the records; says so when nothing is left.
+    bool emptyRange(qint64& first, qint64& last);
     // Says so when the window holds no record: nothing is written.
     bool nothingToSave();
     // Says so when a run goes on, which Open waits for.

@@ -1,11 +1,13 @@
 #include "RecordReview.h"
 
 #include "CursorReadout.h"
+#include "HistoryKeys.h"
 #include "HistoryView.h"
 #include "PictureFile.h"
 #include "RecentFolder.h"
 #include "StatusNotes.h"
 #include "Recording.h"
+#include "WallClock.h"
 #include "ZGraph.h"
 
 #include <QAction>
@@ -33,6 +35,7 @@ RecordReview::RecordReview(QMainWindow* window, QBoxLayout* column, const std::v
       graphs(graphs),
       pauseAction(pauseAction),
       historyView(new HistoryView(graphs, recording.histories(), graphs.front()->parentWidget(), this)),
+      keys(new HistoryKeys(*historyView, graphs, this)),
       readout(new CursorReadout(*historyView, recording)),
       recordFiles(new RecordFiles(window, recording, openAction, this)),
       recording(recording),
@@ -47,16 +50,32 @@ RecordReview::RecordReview(QMainWindow* window, QBoxLayout* column, const std::v
     readout->hide();
     pauseAction->setCheckable(true);
     pauseAction->setEnabled(false);
+    graphs.back()->setTimeAxis(&clock);
     connect(&recording, &Recording::appended, this, &RecordReview::recordsAppended);
-    connect(&recording, &Recording::cleared, historyView, &HistoryView::samplesReplaced);
+    connect(&recording, &Recording::cleared, this, [this] {
+        clock.clear();
+        historyView->samplesReplaced();
+    });
     connect(&recording, &Recording::replaced, this, [this] {
+        clock.clear();
+        clockRecords(0);
         historyView->samplesReplaced();
         showHistory(true);
     });
 }
 
+void RecordReview::clockRecords(qint64 from)
+{
+    for (qint64 index = from; index < recording.count(); ++index) {
+        const Data& record = recording.record(index);
+        clock.append(
+            wallSeconds({record.year() + 1900, record.month(), record.day(), record.hour(), record.min(), record.sec()}));
+    }
+}
+
 void RecordReview::recordsAppended(int count)
 {
+    clockRecords(clock.count());
     historyView->samplesAppended();
     // Records still on their way when a run ended join a history shown whole.
     const HistoryView::Range shown = historyView->visibleRange();
@@ -102,7 +121,9 @@ void RecordReview::showHistory(bool shown)
         if (shown)
             setGraphHeight(historyGraphHeight);
         historyView->setLive(!shown);
-        if (!shown)
+        if (shown)
+            keys->historyShown();
+        else
             setGraphHeight(liveGraphHeight);
     }
     readout->setVisible(shown);

@@ -150,14 +150,13 @@ SummaryPanel::Stretch SummaryPanel::stretch() const
 void SummaryPanel::refresh()
 {
     const Stretch chosen = stretch();
-    const QString& which = chosen.which;
     current = analysis->summarize(chosen.first, chosen.last);
     rangeLabel->setText(current.records == 0 && rangeChoice->currentIndex() == BetweenCursors
                             ? tr("Between the cursors: click a graph to pin a cursor, then point at another record.")
                         : current.records == 0
                             ? tr("No records.")
                             : tr("Records %1 to %2 (%3 records): %4.")
-                                  .arg(current.first).arg(current.last - 1).arg(current.records).arg(which));
+                                  .arg(current.first).arg(current.last - 1).arg(current.records).arg(chosen.which));
     const std::vector<SummaryItem> items = summaryItems(current);
     figures->setRowCount(int(items.size()));
     for (int row = 0; row < int(items.size()); ++row) {

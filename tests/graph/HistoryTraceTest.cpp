@@ -1,8 +1,10 @@
 // A graph showing a stretch of history: per-column extremes, the labels of
-// the stretch, the cursor lines, and the live picture coming back unchanged.
+// the stretch, the clock under it, the cursor lines, and the live picture
+// coming back unchanged.
 #include "GraphFixture.h"
 
 #include "SampleHistory.h"
+#include "TimeAxis.h"
 
 #include <cmath>
 #include <cstring>
@@ -165,4 +167,40 @@ TEST_F(GraphFixture, LiveComesBackUnchanged)
     EXPECT_EQ(plotImage(), live);
     EXPECT_EQ(graph.yAxis()->grab().toImage(), liveLabel);
     EXPECT_FALSE(graph.showsHistory());
+}
+
+// Under a history the index axis reads the clock: labelled ticks, and a red
+// cut where the clock jumps a minute; a stretch without the jump has no cut,
+// and the live graph its index numbers again.
+TEST_F(GraphFixture, HistoryAxisReadsTheClockWithACutWhereItJumps)
+{
+    SampleHistory samples;
+    TimeAxis clock;
+    for (int i = 0; i < 200; ++i) {
+        samples.append(float(i % 7));
+        clock.append(1773324000 + i + (i >= 100 ? 60 : 0));
+    }
+    graph.setXLabel("Record");
+    graph.setTimeAxis(&clock);
+    const auto axisColumns = [this](QRgb colour) {
+        const QImage axis = graph.xAxis()->grab().toImage();
+        std::vector<int> columns;
+        for (int x = 0; x < axis.width(); ++x)
+            if (countInColumn(axis, x, colour) > 0)
+                columns.push_back(x);
+        return columns;
+    };
+    graph.showHistory(&samples, 0, 200);
+    const std::vector<int> cut = axisColumns(red);
+    const int gapColumn = graph.plotArea()->mapTo(&graph, QPoint(plotWidth / 2, 0)).x() - graph.xAxis()->x();
+    ASSERT_FALSE(cut.empty());
+    EXPECT_GE(cut.front(), gapColumn - 6);
+    EXPECT_LE(cut.back(), gapColumn + 6);
+    EXPECT_GT(axisColumns(blue).size(), 15u) << "a tick and its time";
+
+    graph.showHistory(&samples, 0, 100);
+    EXPECT_TRUE(axisColumns(red).empty());
+    graph.showLive();
+    expectText(graph.xAxisTexts().title, "Record");
+    EXPECT_TRUE(axisColumns(red).empty());
 }

@@ -56,7 +56,8 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
         {"&About", "Ctrl+A", "About the program"},
         {"&Open...", "Ctrl+O", "Opens records saved in the layout of cardata.csv"},
         {"Save &As...", "Ctrl+Shift+S", "Saves the records to a file of your choice"},
-        {"&Export Picture...", "", "Saves the ten graphs as a PNG picture"},
+        {"Save Ran&ge As...", "", "Saves the records of the summary's range (whole, shown, between the cursors)"},
+        {"&Export Picture...", "Ctrl+E", "Saves the ten graphs as a PNG picture"},
         {"&Pause", "P", "Freezes the graphs while records keep arriving"},
         {"Show &All", "Home", "Shows every record held"},
         {"S&ummary", "Ctrl+U", "Shows distance, energy and the extremes of the drive beside the graphs"},
@@ -72,7 +73,8 @@ TEST_F(MainWindow, WindowHasItsMenusGraphsLogAndButtons)
     QStringList file, shortcuts;
     for (QAction* entry : gui->menuBar()->actions().first()->menu()->actions())
         file << entry->text();
-    EXPECT_EQ(file, (QStringList{"&Open...", "Recent &Runs", "Save &As...", "&Export Picture...", "Export S&ummary...", "&Quit"}));
+    EXPECT_EQ(file, (QStringList{"&Open...", "Recent &Runs", "Save &As...", "Save Ran&ge As...", "&Export Picture...",
+                                 "Export S&ummary...", "&Quit"}));
     for (QAction* action : gui->findChildren<QAction*>())
         if (!action->shortcut().isEmpty())
             shortcuts << action->shortcut().toString();

@@ -1,5 +1,5 @@
-// Looking back at what the window holds: Open, Save As, the history with its
-// cursor read-out, Pause and the picture of the graphs.
+// Looking back at what the window holds: Open, Save As, Save Range As, the
+// history with its cursor read-out, Pause and the picture of the graphs.
 #define QTEST_QPA_MOUSE_HANDLING
 #include "MainWindowFixture.h"
 #include "CsvExport.h"
@@ -8,6 +8,7 @@
 #include "HistoryView.h"
 #include "RecentFolder.h"
 #include "RecordText.h"
+#include "SummaryPanel.h"
 #include "ZGraphPlot.h"
 
 #include <QApplication>
@@ -585,4 +586,42 @@ TEST_F(Review, SaveWithNoRecordKeepsTheFileThere)
         EXPECT_TRUE(status().startsWith("Nothing to save")) << status().toStdString();
     }
     EXPECT_TRUE(none.allGiven()) << "no file dialog";
+}
+
+// File > Save Range As writes the records between two cursors placed with
+// the keys, counting seconds from the first, and Open takes the same records
+// back; an empty range is refused and a path that cannot be written is said so.
+TEST_F(Review, SaveRangeAsWritesTheRecordsBetweenTheCursors)
+{
+    gui->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(gui.get()));
+    unsigned seed = 5;
+    RecordList logged;
+    appendLog(logged, 1626264000, 300, seed);  // 2021-07-14 12:00:00
+    ASSERT_EQ(writeCsv(logged, ZString("logged.csv")).getNumber(), 0);
+    ASSERT_TRUE(files().openFile("logged.csv"));
+    gui->findChild<SummaryPanel*>()->setRange(SummaryPanel::BetweenCursors);
+    QAction* saveRange = menuEntry("Save Ran&ge As...");
+    saveRange->trigger();
+    EXPECT_TRUE(status().startsWith("Nothing to save: the summary's range holds no records")) << status().toStdString();
+
+    // From the middle of the 300 records, 40 to the right.
+    graph(Speed)->setFocus();
+    QTest::keyClick(gui->windowHandle(), Qt::Key_Right);
+    QTest::keyClick(gui->windowHandle(), Qt::Key_Space);
+    for (int step = 0; step < 40; ++step)
+        QTest::keyClick(gui->windowHandle(), Qt::Key_Right);
+    const RecordList& held = gui->contents().records;
+    const std::string between = bytesOf(RecordList(held.begin() + 150, held.begin() + 191));
+    fileReply = workFolder.filePath("range.csv");
+    saveRange->trigger();
+    EXPECT_EQ(status(), "Saved 41 records to " + workFolder.filePath("range.csv"));
+    EXPECT_TRUE(fileBytes("range.csv").startsWith("0 2021-07-14 12:02:30 ")) << fileBytes("range.csv").left(40).data();
+    ASSERT_TRUE(files().openFile("range.csv"));
+    EXPECT_EQ(bytesOf(gui->contents().records), between);
+
+    err();
+    EXPECT_FALSE(files().saveRangeToFile(0, 10, "/nonexistent/range.csv"));
+    EXPECT_EQ(err(), "Error: Unable to open file /nonexistent/range.csv\n");
+    EXPECT_TRUE(status().startsWith("Save failed")) << status().toStdString();
 }

@@ -3,12 +3,14 @@
 // Mouse events go through the window as from the window system, with the
 // enter and leave events that brings.
 #define QTEST_QPA_MOUSE_HANDLING
+#include "HistoryKeys.h"
 #include "HistoryView.h"
 #include "IndexScale.h"
 #include "ZGraph.h"
 #include "ZGraphPlot.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -289,4 +291,53 @@ TEST_F(HistoryViewTest, AppendWhilePausedAndClear)
     QTest::mouseMove(plot(3), QPoint(60, 10));
     EXPECT_EQ(moved.count(), 0);
     EXPECT_EQ(view->cursorIndex(), -1);
+}
+
+// Reading a history without the mouse: the graphs take the focus from a
+// button, the cursor walks record by record and keeps in view, Space pins,
+// + and - zoom around the cursor, Shift+arrows pan; while live the keys do nothing.
+TEST_F(HistoryViewTest, KeysWalkTheCursorPinZoomAndPan)
+{
+    HistoryKeys keys(*view, graphs);
+    const auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(window.windowHandle(), key, modifiers);
+    };
+    auto* button = new QPushButton("Stop", &window);
+    button->setFocus();
+    view->setLive(false);
+    keys.historyShown();
+    ASSERT_EQ(window.focusWidget(), graphs.front());
+    view->showRange(1000, 1100);
+    QSignalSpy pins(view, &HistoryView::cursorPinned);
+
+    press(Qt::Key_Right);
+    EXPECT_EQ(view->cursorIndex(), 1050) << "no cursor yet: it shows in the middle";
+    press(Qt::Key_Right), press(Qt::Key_Right), press(Qt::Key_Left), press(Qt::Key_Space);
+    EXPECT_EQ(view->pinnedIndex(), 1051);
+    EXPECT_EQ(pins.count(), 1);
+    for (int step = 0; step < 60; ++step)
+        press(Qt::Key_Right);
+    EXPECT_EQ(view->cursorIndex(), 1111);
+    expectAllGraphsShow(1012, 1112);
+    const int cursorColumn = graphs[2]->historyScale().columnOf(1111);
+    press(Qt::Key_Plus);
+    EXPECT_EQ(view->visibleRange().last - view->visibleRange().first, 80);
+    EXPECT_EQ(graphs[2]->historyScale().indexAt(cursorColumn), 1111) << "the cursor's record keeps its place";
+    press(Qt::Key_Minus);
+    EXPECT_EQ(view->visibleRange().last - view->visibleRange().first, 100);
+    const qint64 first = view->visibleRange().first;
+    press(Qt::Key_Right, Qt::ShiftModifier);
+    expectAllGraphsShow(first + 10, first + 110);
+    press(Qt::Key_Left, Qt::ShiftModifier), press(Qt::Key_Left, Qt::ShiftModifier);
+    expectAllGraphsShow(first - 10, first + 90);
+    EXPECT_EQ(view->cursorIndex(), 1111) << "panning leaves the cursor where it is";
+    button->setFocus();
+    wheel(5, QPoint(100, 20), 120);
+    EXPECT_EQ(window.focusWidget(), graphs[5]) << "the wheel gives the graphs the keys";
+
+    view->setLive(true);
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Space, Qt::Key_Plus})
+        QTest::keyClick(graphs.front(), key);
+    EXPECT_EQ(view->cursorIndex() + view->pinnedIndex(), -2);
+    EXPECT_EQ(pins.count(), 1);
 }
