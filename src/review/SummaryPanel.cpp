@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableWidget>
 
@@ -174,6 +175,11 @@ void SummaryPanel::refresh()
             figures->setItem(row, column, cells[column]);
         }
     }
+    // The panel widens to show every column whole, and never narrows while
+    // live figures change, so that it does not jitter.
+    const int needed = figures->horizontalHeader()->length() + figures->verticalScrollBar()->sizeHint().width() +
+                       2 * figures->frameWidth();
+    figures->setMinimumWidth(std::max(figures->minimumWidth(), needed));
 }
 
 void SummaryPanel::clicked(int row)

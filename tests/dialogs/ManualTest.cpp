@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -101,6 +102,12 @@ TEST_F(ManualWindow, TheGuideIsTheRepositorysGuideRenderedWithItsSectionsAndTabl
     EXPECT_EQ(table->columns(), 2);
     EXPECT_EQ(table->cellAt(1, 0).firstCursorPosition().block().text(), "LiveData");
     EXPECT_FALSE(shown->toPlainText().contains("|---|")) << "no Markdown shows through";
+    // Every picture the guide shows is carried with it.
+    const QRegularExpression picture("\\]\\(([a-z]+\\.png)\\)");
+    for (auto found = picture.globalMatch(WManual::guideText()); found.hasNext();) {
+        const QString name = found.next().captured(1);
+        EXPECT_TRUE(QFile::exists(":/manual/" + name)) << name.toStdString();
+    }
 }
 
 TEST_F(ManualWindow, CtrlMOpensTheGuideOnceAndBringsItBackAfterItWasClosed)
