@@ -58,6 +58,7 @@ RecordReview::RecordReview(QMainWindow* window, QBoxLayout* column, const std::v
     });
     connect(&recording, &Recording::replaced, this, [this] {
         clock.clear();
+        clock.reserve(this->recording.count());
         clockRecords(0);
         historyView->samplesReplaced();
         showHistory(true);
@@ -66,10 +67,16 @@ RecordReview::RecordReview(QMainWindow* window, QBoxLayout* column, const std::v
 
 void RecordReview::clockRecords(qint64 from)
 {
+    // Records of one day share its first second: the calendar is counted once a day.
+    int day = -1;
+    qint64 dayStart = 0;
     for (qint64 index = from; index < recording.count(); ++index) {
         const Data& record = recording.record(index);
-        clock.append(
-            wallSeconds({record.year() + 1900, record.month(), record.day(), record.hour(), record.min(), record.sec()}));
+        if (const int thisDay = record.year() << 16 | record.month() << 8 | record.day(); thisDay != day) {
+            day = thisDay;
+            dayStart = wallSeconds({record.year() + 1900, record.month(), record.day(), 0, 0, 0});
+        }
+        clock.append(dayStart + record.hour() * 3600 + record.min() * 60 + record.sec());
     }
 }
 

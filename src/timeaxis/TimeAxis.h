@@ -18,6 +18,8 @@ public:
     static constexpr qint64 breakGap = 10;
 
     void clear();
+    // Room for this many records' times, ahead of taking in a whole file.
+    void reserve(qint64 records) { times.reserve(std::size_t(records)); }
     // The next record's time, in wall-clock seconds.
     void append(qint64 seconds);
     qint64 count() const { return qint64(times.size()); }
