@@ -5,11 +5,12 @@
 
 namespace {
 
-constexpr int steps = 1000;
+// The bar moves in whole percents: it repaints a hundred times at most,
+// however long the file.
+constexpr int steps = 100;
 // Reading takes about three quarters of Open's time, the histories the rest.
-constexpr int readingSteps = 750;
-// Events and the bar wait no longer than this: answered at once for the user,
-// and a file of many pieces is not slowed by thousands of repaints.
+constexpr int readingSteps = 75;
+// The window's events wait no longer than this: answered at once for the user.
 constexpr int eventGapMs = 20;
 
 } // namespace
@@ -54,7 +55,8 @@ bool OpenProgress::step(int value, bool now)
     if (!now && sinceEvents.elapsed() < eventGapMs)
         return true;
     sinceEvents.restart();
-    dialog->setValue(value);
+    if (value != dialog->value())
+        dialog->setValue(value);
     QCoreApplication::processEvents();
     return !dialog->wasCanceled();
 }
