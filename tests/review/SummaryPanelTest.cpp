@@ -2,19 +2,14 @@
 // drive for each range, kept up with as records come, a click on a maximum,
 // the copied text and the exported CSV.
 #include "DriveRecords.h"
-#include "HistoryView.h"
-#include "SummaryPanel.h"
-#include "ZGraph.h"
+#include "SummaryWindow.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QMainWindow>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,16 +27,8 @@ QString valueOf(const SummaryPanel& panel, const QString& name)
 
 TEST(SummaryPanel, ShowsTheFiguresOfEachRangeAndKeepsUp)
 {
-    QMainWindow window;
-    auto* column = new QVBoxLayout(new QWidget(&window));
-    window.setCentralWidget(column->parentWidget());
-    std::vector<ZGraph*> graphs;
-    for (int c = 0; c < channelCount; ++c)
-        column->addWidget(graphs.emplace_back(new ZGraph(column->parentWidget())));
-    Recording recording;
-    HistoryView history(graphs, recording.histories(), nullptr);
-    QAction toggle;
-    SummaryPanel panel(&window, recording, history, &toggle);
+    SummaryWindow shown;
+    auto& [window, graphs, recording, history, toggle, panel] = shown;
     std::vector<DriveStep> drive;
     for (int s = 0; s <= 5400; ++s)
         drive.push_back({s, s == 3000 ? 50.0 : 36.0, 100, 10, 500 + s / 36, 20, 90 - s / 600});

@@ -2,18 +2,13 @@
 // Voltage sags as Current and Temperature rise, plotted, followed through the
 // summary's range and the cursor, and exported.
 #include "DriveRecords.h"
-#include "HistoryView.h"
-#include "SummaryPanel.h"
+#include "SummaryWindow.h"
 #include "XyPlotWindow.h"
 #include "XyQuantities.h"
-#include "ZGraph.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFile>
-#include <QMainWindow>
 #include <QTemporaryDir>
-#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,16 +26,8 @@ QRgb pixelAt(const QImage& picture, const XyPlotPicture& plot, double x, double 
 
 TEST(XyPlotWindow, PlotsTheSagColouredByTemperatureAndExportsIt)
 {
-    QMainWindow window;
-    auto* column = new QVBoxLayout(new QWidget(&window));
-    window.setCentralWidget(column->parentWidget());
-    std::vector<ZGraph*> graphs;
-    for (int c = 0; c < channelCount; ++c)
-        column->addWidget(graphs.emplace_back(new ZGraph(column->parentWidget())));
-    Recording recording;
-    HistoryView history(graphs, recording.histories(), nullptr);
-    QAction toggle;
-    SummaryPanel panel(&window, recording, history, &toggle);
+    SummaryWindow shown;
+    auto& [window, graphs, recording, history, toggle, panel] = shown;
     std::vector<Recording::Arrival> drive;
     for (int i = 0; i < 3000; ++i) {
         const double amps = i % 300 * 0.1;
