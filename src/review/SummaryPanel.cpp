@@ -62,7 +62,12 @@ SummaryPanel::SummaryPanel(QMainWindow* window, const Recording& recording, Hist
     connect(&history, &HistoryView::cursorUnpinned, this, &SummaryPanel::later);
     connect(&history, &HistoryView::cursorMoved, this, [this](qint64 index) {
         lastCursor = index;
-        later();
+        // Between the cursors the figures follow the pointer as it moves: a
+        // summary costs microseconds, however long the stretch.
+        if (isVisible() && range() == BetweenCursors)
+            refresh();
+        else
+            later();
     });
 }
 

@@ -56,6 +56,13 @@ TEST(SummaryPanel, ShowsTheFiguresOfEachRangeAndKeepsUp)
     panel.setRange(SummaryPanel::BetweenCursors);
     EXPECT_EQ(valueOf(panel, "Records"), "0 ");
     EXPECT_TRUE(panel.rangeText().contains("pin a cursor"));
+    // Once pinned, the figures follow the pointer at once, move by move.
+    history.pointAt(1000);
+    history.pinCursor();
+    for (qint64 pointer : {1100, 1250}) {
+        history.pointAt(pointer);
+        EXPECT_EQ(valueOf(panel, "Records").toStdString(), std::to_string(pointer - 999) + ' ');
+    }
 
     // A click on the maximum speed scrolls the history to its record and points there.
     panel.setRange(SummaryPanel::Whole);
